@@ -1,0 +1,9 @@
+// The billing program's process entry.
+#include "engine/shell/program_main.h"
+
+int main(int argc, char** argv) {
+  const engine::ProgramIdentity identity{
+      "billing", "Invoicing: customers, delivery notes, invoices, VAT registers and payments.",
+      ORVENDAL_VERSION};
+  return engine::ProgramMain(identity, argc, argv);
+}

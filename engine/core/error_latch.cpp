@@ -1,0 +1,61 @@
+// The ErrorLatch record and its operations.
+#include "engine/core/error_latch.h"
+
+#include <string_view>
+
+#include "engine/core/string_area.h"
+#include "engine/core/string_slots.h"
+
+namespace engine {
+
+namespace {
+struct Latch {
+  uint16_t code = 0;
+  uint16_t site = 0;
+} g_latch;
+}  // namespace
+
+void LatchRecord(int condition, uint16_t site, uint16_t code) {
+  if (condition == kLatchNever) return;
+  if (condition == kLatchAlways || (g_latch.code == 0 && Status(code).IsError())) {
+    g_latch.code = code;
+    g_latch.site = site;
+  }
+}
+
+uint32_t LatchedError() { return static_cast<uint32_t>(g_latch.site) << 16 | g_latch.code; }
+
+void LatchClear() { g_latch = Latch{}; }
+
+StrRef ErrorResult(int condition, uint16_t site, uint16_t code, StrRef s) {
+  LatchRecord(condition, site, code);
+  return code ? StrError(code) : s;
+}
+
+namespace {
+constexpr uint16_t kDetailKeep = 1024;
+}  // namespace
+
+StrRef DetailText() { return SlotGet(kGroupDiagnostics, kDiagDetailText); }
+
+void DetailClear() { (void)SlotSet(kGroupDiagnostics, kDiagDetailText, StrLit("")); }
+
+Status ReportStatus(Status code, StrRef text, bool append) {
+  if (text.IsStatus()) text = StrLit("");
+  StrAreaScope scope;
+  StrRef old = DetailText();
+  if (append && old.len > 0) {
+    while (old.len > kDetailKeep) {
+      const std::string_view v = old.view();
+      const size_t cr = v.rfind('\r');
+      old.len = static_cast<uint16_t>(cr == std::string_view::npos ? kDetailKeep : cr);
+    }
+    if (StrConcat(old, StrLit("\r\n")).ok() && StrConcat(StrAreaTop(), text).ok()) {
+      text = StrAreaTop();
+    }
+  }
+  (void)SlotSet(kGroupDiagnostics, kDiagDetailText, text);
+  return code;
+}
+
+}  // namespace engine
