@@ -45,12 +45,11 @@ void FaultFileSystem::FailWrite(uint32_t n, Status status) {
 void FaultFileSystem::CrashAfterWrites(uint32_t n) {
   crash_after_ = writes_ + n;
   crash_armed_ = true;
-  crashed_ = n == 0;
 }
 
 void FaultFileSystem::Reset() {
   open_fault_ = read_fault_ = write_fault_ = Fault{};
-  crash_armed_ = crashed_ = false;
+  crash_armed_ = false;
 }
 
 Status FaultFileSystem::Take(uint32_t* counter, Fault* fault) {
@@ -65,10 +64,11 @@ Status FaultFileSystem::Take(uint32_t* counter, Fault* fault) {
 Status FaultFileSystem::BeforeRead() { return Take(&reads_, &read_fault_); }
 
 Status FaultFileSystem::BeforeWrite() {
-  if (crash_armed_ && writes_ >= crash_after_) crashed_ = true;
-  const Status fault = Take(&writes_, &write_fault_);
-  if (crashed_) return kDiskWriteError;
-  return fault;
+  if (crashed()) {
+    ++writes_;
+    return kDiskWriteError;
+  }
+  return Take(&writes_, &write_fault_);
 }
 
 Status FaultFileSystem::Open(std::string_view name, uint32_t flags, std::unique_ptr<File>* file) {

@@ -27,7 +27,7 @@ class FaultFileSystem : public FileSystem {
   // sync, rename, remove and every open that could create or truncate fails with 137 and
   // reaches nothing. Reads go on, so a test can look at what the crash left.
   void CrashAfterWrites(uint32_t n);
-  bool crashed() const { return crashed_; }
+  bool crashed() const { return crash_armed_ && writes_ >= crash_after_; }
   // Switches every fault off and forgets the crash.
   void Reset();
 
@@ -57,7 +57,7 @@ class FaultFileSystem : public FileSystem {
   static Status Take(uint32_t* counter, Fault* fault);
   Status BeforeRead();
   Status BeforeWrite();
-  Status BeforeChange() const { return crashed_ ? kDiskWriteError : kOk; }
+  Status BeforeChange() const { return crashed() ? kDiskWriteError : kOk; }
 
   FileSystem& base_;
   uint32_t opens_ = 0;
@@ -68,7 +68,6 @@ class FaultFileSystem : public FileSystem {
   Fault write_fault_;
   uint32_t crash_after_ = 0;  // the write count at which the crash happens; 0 for none
   bool crash_armed_ = false;
-  bool crashed_ = false;
 };
 
 }  // namespace engine

@@ -202,11 +202,11 @@ TEST_F(FaultFileSystemTest, ACrashLetsNothingMoreReachTheDisk) {
   dir_.Write("old.dat", "old");
   auto file = OpenFile("new.dat");
   faults_.CrashAfterWrites(1);
-  EXPECT_EQ(file->Write(0, Bytes("first")), kOk);
   EXPECT_FALSE(faults_.crashed());
-  EXPECT_EQ(file->Write(5, Bytes("second")), kDiskWriteError);
+  EXPECT_EQ(file->Write(0, Bytes("first")), kOk);
   EXPECT_TRUE(faults_.crashed());
   EXPECT_EQ(file->Sync(), kDiskWriteError);
+  EXPECT_EQ(file->Write(5, Bytes("second")), kDiskWriteError);
   EXPECT_EQ(faults_.Rename(dir_ / "new.dat", dir_ / "old.dat"), kDiskWriteError);
   EXPECT_EQ(faults_.Remove(dir_ / "old.dat"), kDiskWriteError);
   std::unique_ptr<File> other;
