@@ -10,6 +10,7 @@
 //   165 kFileExist         kOpenExclusive and the file exists
 //   166 kFileOpening       the platform refused the open for another reason
 //   175 kPermissionDenied  the platform denied access
+//   163 kBadInputData      a name the platform cannot take (one holding a NUL byte)
 //   136 kDiskReadError, 137 kDiskWriteError, 131 kFileIO  a read, write or other I/O failure
 // No operation here latches or reports; the callers decide.
 #pragma once

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "engine/core/file_system.h"
+#include "engine/core/text_ops.h"
 
 namespace engine {
 
@@ -36,11 +37,7 @@ bool PathExists(const std::string& path) {
 bool SameIgnoringCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-    if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-    if (x != y) return false;
+    if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
   }
   return true;
 }
@@ -208,11 +205,20 @@ class StandardFile : public File {
   int fd_;
 };
 
+// The native path of an engine name; false for a name the platform cannot take (one holding a
+// NUL byte would name a different file).
+bool Resolve(std::string_view name, std::string* path) {
+  if (name.find('\0') != std::string_view::npos) return false;
+  *path = PathMatchCase(PathNative(name));
+  return true;
+}
+
 class PosixFileSystem : public FileSystem {
  public:
   Status Open(std::string_view name, uint32_t flags, std::unique_ptr<File>* file) override {
     file->reset();
-    const std::string path = PathMatchCase(PathNative(name));
+    std::string path;
+    if (!Resolve(name, &path)) return kBadInputData;
     int oflags = O_CLOEXEC;
     const bool read = flags & kOpenRead;
     const bool write = flags & (kOpenWrite | kOpenAppend);
@@ -236,24 +242,28 @@ class PosixFileSystem : public FileSystem {
   }
 
   bool Exists(std::string_view name) override {
+    std::string path;
     struct stat st;
-    return ::stat(PathMatchCase(PathNative(name)).c_str(), &st) == 0;
+    return Resolve(name, &path) && ::stat(path.c_str(), &st) == 0;
   }
 
   Status Remove(std::string_view name) override {
-    const std::string path = PathMatchCase(PathNative(name));
+    std::string path;
+    if (!Resolve(name, &path)) return kBadInputData;
     return ::unlink(path.c_str()) == 0 ? Status(kOk) : FileErrorStatus(errno);
   }
 
   Status Rename(std::string_view from, std::string_view to) override {
-    const std::string source = PathMatchCase(PathNative(from));
-    const std::string target = PathMatchCase(PathNative(to));
+    std::string source;
+    std::string target;
+    if (!Resolve(from, &source) || !Resolve(to, &target)) return kBadInputData;
     return ::rename(source.c_str(), target.c_str()) == 0 ? Status(kOk) : FileErrorStatus(errno);
   }
 
   Status ListFolder(std::string_view folder,
                     const std::function<bool(std::string_view name)>& each) override {
-    std::string path = PathMatchCase(PathNative(folder));
+    std::string path;
+    if (!Resolve(folder, &path)) return kBadInputData;
     DIR* dir = ::opendir(path.empty() ? "." : path.c_str());
     if (!dir) return FileErrorStatus(errno);
     while (const dirent* entry = ::readdir(dir)) {

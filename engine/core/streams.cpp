@@ -173,8 +173,6 @@ StrRef JoinFolder(StrRef folder, StrRef name) {
   return status.ok() ? StrAreaTop() : StrError(status);
 }
 
-char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-
 // Whether `name` fits `pattern`, in which '*' stands for any run of bytes; case is ignored.
 bool GlobMatch(std::string_view pattern, std::string_view name) {
   size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
@@ -182,7 +180,7 @@ bool GlobMatch(std::string_view pattern, std::string_view name) {
     if (p < pattern.size() && pattern[p] == '*') {
       star = p++;
       resume = n;
-    } else if (p < pattern.size() && FoldCase(pattern[p]) == FoldCase(name[n])) {
+    } else if (p < pattern.size() && AsciiUpper(pattern[p]) == AsciiUpper(name[n])) {
       ++p;
       ++n;
     } else if (star != std::string_view::npos) {
@@ -388,7 +386,9 @@ StrRef FileReadAll(StrRef name, uint64_t position, size_t count) {
   const uint64_t available = size != kUnknownSize && position < size ? size - position : 0;
   const uint64_t wanted = count == kReadToEnd ? available : std::min<uint64_t>(count, available);
   const StrRef scratch = StrAreaScratch();
-  if (wanted > kMaxStrLen) {
+  if (size == kUnknownSize) {
+    status = FailWith(kDiskReadError, name);
+  } else if (wanted > kMaxStrLen) {
     status = FailWith(kStringTooLong, name);
   } else if (wanted > scratch.len) {
     status = FailWith(kOutOfMemory, name);

@@ -94,6 +94,12 @@ TEST(FileSystemTest, OpenFlagsCreateOnlyWhatIsMissingAndTruncateOnlyWhenAsked) {
   EXPECT_EQ(fs.Open(dir / "a.txt", kOpenWrite | kOpenCreate | kOpenExclusive, &file), kFileExist);
   EXPECT_EQ(dir.Read("a.txt"), "keep me");
   EXPECT_EQ(fs.Open(dir.path().string(), kOpenRead, &file), kFileOpening);  // a folder
+  // A NUL byte would cut the name short at the platform and name another file.
+  const std::string cut = dir / std::string("a.txt\0.bak", 10);
+  EXPECT_EQ(fs.Open(cut, kOpenWrite | kOpenTruncate, &file), kBadInputData);
+  EXPECT_EQ(fs.Remove(cut), kBadInputData);
+  EXPECT_FALSE(fs.Exists(cut));
+  EXPECT_EQ(dir.Read("a.txt"), "keep me");
 
   ASSERT_EQ(fs.Open(dir / "a.txt", kOpenWrite | kOpenTruncate, &file), kOk);
   file.reset();
