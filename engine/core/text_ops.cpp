@@ -23,9 +23,6 @@ constexpr BracketPair kBracketPairs[] = {{'[', ']'}, {'(', ')'}, {'{', '}'}, {'<
 
 constexpr size_t kNpos = std::string_view::npos;
 
-constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
-constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
-
 // Reserves the result of a builder as a new temporary and answers where to write it; null
 // (with the reason in *status) when it cannot be had. The area refuses a length beyond
 // kMaxStrLen with kStringTooLong, so builders compute their lengths in size_t and let it judge.

@@ -26,6 +26,10 @@ inline constexpr StrRef kBlankChars = StrLit(" \t");  // what trimming removes
 inline constexpr StrRef kYesWords = StrLit("YES,SI,Y,S,ON");
 
 constexpr bool IsQuoteChar(char c) { return c == '\'' || c == '"'; }
+// ASCII case mapping of one byte; every other byte (the accented letters of the ANSI code page
+// among them) stays as it is.
+constexpr char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+constexpr char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 // The closing bracket of an opening one ([ ( { <); any other byte is its own partner.
 char BracketPartner(char open);
