@@ -452,14 +452,5 @@ TEST_F(ExpressionTest, GridCellsGoToTheCellResolver) {
   EXPECT_EQ(Eval("_OTHER(1)"), "<status 168>");
 }
 
-TEST_F(ExpressionTest, MacrosExpandToTheirFunctionCalls) {
-  // Without a function table the expansion reads as arrays; the detail names what it became.
-  DetailClear();
-  EXPECT_TRUE(IsEvalFailure(EvalStatus(StrLit("X=_ACCEPT$(2)"))));
-  EXPECT_NE(Show(DetailText()).find("FN$TRIM(FN$PARM(_$(.envvar;.dialog);2);'FIT')"),
-            std::string::npos)
-      << Show(DetailText());
-}
-
 }  // namespace
 }  // namespace engine
