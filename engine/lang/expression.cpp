@@ -228,13 +228,20 @@ struct Cursor {
   StrRef ArrayName() const { return StrMake(text.ptr + start, length + 1); }
 };
 
+// The first of the characters ' " $ # { that occurs anywhere decides, in that order.
 OperandClass Classify(StrRef operand) {
   if (operand.empty()) return OperandClass::kEmpty;
-  const std::string_view v = operand.view();
-  if (v.find_first_of(kQuoteChars.view()) != v.npos) return OperandClass::kStringLiteral;
-  if (v.find('$') != v.npos) return OperandClass::kStringVariable;
-  if (v.find('#') != v.npos) return OperandClass::kNumberVariable;
-  if (v.find('{') != v.npos) return OperandClass::kField;
+  bool quote = false, dollar = false, hash = false, brace = false;
+  for (const char c : operand.view()) {
+    quote |= IsQuoteChar(c);
+    dollar |= c == '$';
+    hash |= c == '#';
+    brace |= c == '{';
+  }
+  if (quote) return OperandClass::kStringLiteral;
+  if (dollar) return OperandClass::kStringVariable;
+  if (hash) return OperandClass::kNumberVariable;
+  if (brace) return OperandClass::kField;
   if (operand.byte(0) >= 'A') return OperandClass::kIntegerVariable;
   return OperandClass::kNumericLiteral;
 }
@@ -427,7 +434,9 @@ Status CallFunction(Cursor* c) {
   if (IsEvalFailure(status)) return status;
   if (StrAreaMark() == c->mark || status == kTypeWarning) {
     StrAreaRelease(c->mark);
-    return c->kind == ValueKind::kString ? StrAreaPushCopy(StrLit("")) : PushNumber(0);
+    const Status pushed =
+        c->kind == ValueKind::kString ? StrAreaPushCopy(StrLit("")) : PushNumber(0);
+    return pushed.ok() ? status : pushed;
   }
   const StrRef result = StrAreaTop();
   if (c->kind == ValueKind::kNumber && result.len != kNumberSize) return kInternalError;

@@ -28,15 +28,17 @@ constexpr OperatorDef kOperators[] = {
 };
 static_assert(std::size(kOperators) == kOpExclusive + 1);
 
-constexpr std::array<uint8_t, 256> BuildCharClasses() {
-  std::array<uint8_t, 256> classes{};
-  for (uint16_t i = 0; i < kDelimiters.len; ++i) {
-    const auto c = static_cast<unsigned char>(kDelimiters.ptr[i]);
-    classes[c] = static_cast<uint8_t>(1 | (i >= kOperatorSecondFrom ? 2 : 0));
+// The operator written as one byte, by byte.
+constexpr std::array<Operator, 256> BuildSingleByteOperators() {
+  std::array<Operator, 256> ops{};
+  for (uint8_t op = kOpMultiply; op <= kOpExclusive; ++op) {
+    if (kOperators[op].text.len == 1) {
+      ops[static_cast<unsigned char>(kOperators[op].text.ptr[0])] = static_cast<Operator>(op);
+    }
   }
-  return classes;
+  return ops;
 }
-constexpr std::array<uint8_t, 256> kCharClasses = BuildCharClasses();
+constexpr std::array<Operator, 256> kSingleByteOperators = BuildSingleByteOperators();
 
 // The comparison of text_ops for a comparison operator; 0 for the others.
 int CompareCode(Operator op) {
@@ -64,11 +66,8 @@ struct Whole {
 
 }  // namespace
 
-bool IsDelimiter(char c) { return kCharClasses[static_cast<unsigned char>(c)] & 1; }
-
-bool IsOperatorSecond(char c) { return kCharClasses[static_cast<unsigned char>(c)] & 2; }
-
 Operator FindOperator(StrRef text) {
+  if (text.len == 1) return kSingleByteOperators[text.byte(0)];
   for (uint8_t op = kOpMultiply; op <= kOpExclusive; ++op) {
     if (kOperators[op].text.view() == text.view()) return static_cast<Operator>(op);
   }

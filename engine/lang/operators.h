@@ -2,6 +2,7 @@
 // with the priorities, and what each operator does on two numbers and on two strings.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "engine/core/status.h"
@@ -15,8 +16,25 @@ namespace engine {
 inline constexpr StrRef kDelimiters = StrLit("*/!%\xF7+-(;,:)=><&@|");
 inline constexpr uint16_t kOperatorSecondFrom = 12;  // position of the first of the last six
 
-bool IsDelimiter(char c);
-bool IsOperatorSecond(char c);
+namespace internal {
+// Bit 1: a delimiter; bit 2: one of the last six.
+constexpr std::array<uint8_t, 256> BuildCharClasses() {
+  std::array<uint8_t, 256> classes{};
+  for (uint16_t i = 0; i < kDelimiters.len; ++i) {
+    const auto c = static_cast<unsigned char>(kDelimiters.ptr[i]);
+    classes[c] = static_cast<uint8_t>(1 | (i >= kOperatorSecondFrom ? 2 : 0));
+  }
+  return classes;
+}
+inline constexpr std::array<uint8_t, 256> kCharClasses = BuildCharClasses();
+}  // namespace internal
+
+inline bool IsDelimiter(char c) {
+  return internal::kCharClasses[static_cast<unsigned char>(c)] & 1;
+}
+inline bool IsOperatorSecond(char c) {
+  return internal::kCharClasses[static_cast<unsigned char>(c)] & 2;
+}
 
 // Operator numbers: 1-based positions in the operator table.
 enum Operator : uint8_t {

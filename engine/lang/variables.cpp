@@ -53,6 +53,38 @@ constexpr uint64_t kMaxArrayBytes = uint64_t{64} << 20;
 
 NameResolver g_name_resolver = nullptr;
 
+// ---- Name lookup cache -----------------------------------------------------------------
+// Expressions look up the same few names over and over; the lists are walked only when a name
+// is not in this small direct-mapped cache. Every change of a name list (they are written only
+// here) starts a new generation, which empties the cache at once.
+
+constexpr size_t kCacheEntries = 128;
+constexpr size_t kCachedNameMax = 30;
+
+struct CacheEntry {
+  uint32_t generation = 0;  // 0: never filled
+  uint16_t number = kNothing;
+  uint8_t length = 0;
+  char name[kCachedNameMax];
+};
+
+CacheEntry g_cache[kCacheEntries];
+uint32_t g_generation = 1;
+
+void NamesChanged() { ++g_generation; }
+
+CacheEntry* CacheSlot(StrRef name) {
+  if (name.len > kCachedNameMax) return nullptr;
+  uint32_t hash = 2166136261u;
+  for (uint16_t i = 0; i < name.len; ++i) hash = (hash ^ name.byte(i)) * 16777619u;
+  return &g_cache[hash % kCacheEntries];
+}
+
+bool CacheHit(const CacheEntry* entry, StrRef name) {
+  return entry && entry->generation == g_generation && entry->length == name.len &&
+         std::memcmp(entry->name, name.ptr, name.len) == 0;
+}
+
 // The item of group 12 that holds the names of a kind.
 uint16_t ListItem(VarKind kind) {
   switch (kind) {
@@ -187,19 +219,35 @@ Status StoreValue(StrRef name, VarKind kind, StrRef value) {
 
 VarKind VarKindOf(StrRef name) {
   if (name.IsStatus() || name.empty()) return VarKind::kInvalid;
-  const std::string_view v = name.view();
-  if (v.find('@') != v.npos) return VarKind::kInvalid;
-  if (v.find('(') != v.npos) return VarKind::kArray;
-  if (v.find('$') != v.npos) return VarKind::kString;
-  if (v.find('#') != v.npos) return VarKind::kNumber;
-  return VarKind::kInteger;
+  bool array = false, string = false, number = false;
+  for (const char c : name.view()) {
+    if (c == '@') return VarKind::kInvalid;
+    array |= c == '(';
+    string |= c == '$';
+    number |= c == '#';
+  }
+  return array    ? VarKind::kArray
+         : string ? VarKind::kString
+         : number ? VarKind::kNumber
+                  : VarKind::kInteger;
 }
 
 VarRef VarFind(StrRef name) {
   VarRef ref{VarKindOf(name), kNothing};
   if (ref.kind == VarKind::kInvalid) return ref;
+  CacheEntry* entry = CacheSlot(name);
+  if (CacheHit(entry, name)) {
+    ref.number = entry->number;
+    return ref;
+  }
   const uint16_t n = ListFind(SlotGet(kGroupVarNames, ListItem(ref.kind)), ',', name);
   if (n != 0) ref.number = n - 1;
+  if (entry) {
+    entry->generation = g_generation;
+    entry->number = ref.number;
+    entry->length = static_cast<uint8_t>(name.len);
+    std::memcpy(entry->name, name.ptr, name.len);
+  }
   return ref;
 }
 
@@ -212,6 +260,7 @@ uint16_t VarAdd(StrRef name, VarKind kind) {
   const uint16_t item = ListItem(kind);
   const StrRef list = SlotGet(kGroupVarNames, item);
   const uint16_t number = ListCount(list, ',');
+  NamesChanged();
   if (!SlotSet(kGroupVarNames, item, StrJoin(list, ',', name)).ok()) return kNothing;
   return number;
 }
@@ -346,6 +395,7 @@ Status VarRelease(const VarSnapshot& snapshot) {
   for (uint16_t item = 0; item < 4; ++item) {
     if (SlotGet(kGroupVarNames, item).len < snapshot.list_length[item]) return kInternalError;
   }
+  NamesChanged();
   for (uint16_t item = 0; item < 4; ++item) {
     const StrRef list = SlotGet(kGroupVarNames, item);
     if (list.len == snapshot.list_length[item]) continue;
@@ -467,6 +517,7 @@ uint32_t ArrayElementCount(StrRef name) {
 // ---- Lifetime --------------------------------------------------------------------------
 
 Status SystemVariablesInit() {
+  NamesChanged();
   StrAreaScope scope;
   const uint16_t integers = ListCount(kSystemIntegers, ',');
   for (uint16_t n = 1; n <= integers; ++n) {
@@ -496,6 +547,7 @@ void VariablesStop() {
   TableFree(kTableIntegers);
   TableFree(kTableNumbers);
   (void)SlotClearGroup(kGroupVarNames);
+  NamesChanged();
   (void)SlotClearGroup(kGroupVarStrings);
 }
 

@@ -2,7 +2,8 @@
 // name lists and value tables, arrays, the snapshot procedures use for local variables, the
 // system variables with their numbers and defaults, and the read-only dotted constants.
 //
-// Names are kept as one comma list per kind in StringSlots group 12 (item 0 integers, 1 numbers,
+// Names are kept as one comma list per kind in StringSlots group 12 (written only by this store,
+// which keeps a cache of recent look-ups) (item 0 integers, 1 numbers,
 // 2 strings, 3 arrays); a variable's number is its position in its list. Integer values live in
 // ValueTables table 7 (system words first), numbers in table 8, strings in StringSlots group 13
 // and array descriptors in table 6, each indexed by the variable's number.
@@ -202,7 +203,8 @@ uint32_t ArrayElementCount(StrRef name);
 // their numbers are fixed. The first failing assignment is the result; 141 when other variables
 // were created before.
 [[nodiscard]] Status SystemVariablesInit();
-// Frees every array and empties the store (the engine's stop calls it before the memory stop).
+// Frees every array, empties the store and forgets the look-up cache. The engine's stop calls it
+// before the memory stop; whoever stops the memory after using variables must do the same.
 void VariablesStop();
 
 }  // namespace engine

@@ -106,6 +106,27 @@ TEST_F(VariablesTest, ReadingNeverCreates) {
   EXPECT_EQ(StrAreaMark(), mark);
 }
 
+TEST_F(VariablesTest, LookupsFollowEveryChangeOfTheNameLists) {
+  EXPECT_FALSE(VarFind(StrLit("Q")).found());  // a remembered miss
+  ASSERT_EQ(VarAssignInteger(StrLit("Q"), 5), kOk);
+  const VarRef q = VarFind(StrLit("Q"));
+  ASSERT_TRUE(q.found());
+  EXPECT_EQ(q.number, kSysIntegerCount);
+  const VarSnapshot snapshot = VarMark();
+  ASSERT_EQ(VarAssignInteger(StrLit("R"), 6), kOk);
+  EXPECT_TRUE(VarFind(StrLit("R")).found());
+  ASSERT_EQ(VarRelease(snapshot), kOk);
+  EXPECT_FALSE(VarFind(StrLit("R")).found());
+  ASSERT_EQ(VarAssignInteger(StrLit("S"), 7), kOk);
+  EXPECT_EQ(VarFind(StrLit("S")).number, kSysIntegerCount + 1);
+  int16_t n = 0;
+  ASSERT_TRUE(VarInteger(StrLit("S"), &n));
+  EXPECT_EQ(n, 7);
+  VariablesStop();
+  EXPECT_FALSE(VarFind(StrLit("Q")).found());
+  EXPECT_FALSE(VarFind(StrLit("_PRECIS")).found());
+}
+
 TEST_F(VariablesTest, AssignmentRules) {
   ASSERT_EQ(VarAssignInteger(StrLit("N"), -7), kOk);
   int16_t n = 0;
