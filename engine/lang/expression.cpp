@@ -154,7 +154,8 @@ Status ExpandMacros(StrRef* text) {
 }
 
 // Checks the parentheses (129 when they do not pair), removes the spaces and expands the
-// macros. *out is the text itself when there is nothing to change, else a temporary.
+// macros. *out is always a temporary: the text given may live in the string registers, which
+// move whenever an evaluation assigns a variable or pushes an argument.
 Status Prepare(StrRef text, StrRef* out) {
   if (text.IsStatus()) return StrCheck(text);
   int depth = 0;
@@ -176,11 +177,9 @@ Status Prepare(StrRef text, StrRef* out) {
     }
   }
   if (depth != 0 || misordered) return Fail(kLoopFailure, text);
-  *out = text;
-  if (spaces) {
-    Status status = RemoveSpaces(text, spaces, out);
-    if (!status.ok()) return status;
-  }
+  Status status = spaces ? RemoveSpaces(text, spaces, out) : StrAreaPushCopy(text);
+  if (!status.ok()) return status;
+  if (!spaces) *out = StrAreaTop();
   return underscore ? ExpandMacros(out) : Status(kOk);
 }
 

@@ -51,6 +51,7 @@ const Case kCases[] = {
     {"", "10/-2*5", kN, "-25", kOk},
     {"", "200%-15+1", kN, "-29", kOk},
     {"", "200" DIV "-15+1", kN, "231", kOk},
+    {"", "1234.5!-1+1", kN, "1231", kOk},
     {"", "2|-3+1", kN, "", kOk},
     {"", "5--3+1", kN, "9", kOk},
     {"", "2*+3+1", kN, "7", kOk},
@@ -269,6 +270,17 @@ TEST_F(ExpressionTest, ChangingPrecisionDoesNotRescaleStoredNumbers) {
   Run("A#=12.5");
   Run("_PRECIS=3");
   EXPECT_EQ(Eval("A#"), "1.25");
+}
+
+TEST_F(ExpressionTest, TextInTheStringRegistersSurvivesTheAssignmentsItMakes) {
+  // Creating variables moves every register after the name lists, this line among them.
+  ASSERT_EQ(SlotPush(kGroupQueueA, StrLit("A1$='abc';A2$=A1$+'def';A3$=A2$+A1$")), kOk);
+  const uint16_t mark = StrAreaMark();
+  ValueKind kind;
+  ASSERT_EQ(Evaluate(SlotLast(kGroupQueueA), &kind), kOk);
+  EXPECT_EQ(Show(StrAreaTop()), "abcdefabc");
+  StrAreaRelease(mark);
+  ASSERT_EQ(SlotPop(kGroupQueueA), kOk);
 }
 
 TEST_F(ExpressionTest, AssignmentsBeforeAFailureKeepTheirValues) {

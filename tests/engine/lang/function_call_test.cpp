@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/error_latch.h"
 #include "engine/core/string_area.h"
 #include "engine/core/string_slots.h"
 #include "engine/core/text_ops.h"
@@ -90,6 +91,8 @@ class FakeFunctions final : public FunctionTable {
       }
       case kFail:
         return kFileNotFound;
+      case kCancel:
+        return kUserCanceled;
       case kWarnSaid: {
         Status status = PushNumber(1);
         return status.ok() ? Status(kTypeWarning) : status;
@@ -131,6 +134,7 @@ class FakeFunctions final : public FunctionTable {
     kKinds,
     kPick,
     kFail,
+    kCancel,
     kWarnSaid,
     kNothing,
     kDepth,
@@ -141,9 +145,9 @@ class FakeFunctions final : public FunctionTable {
     kParm,
     kSlots,
   };
-  static constexpr const char* kNames[] = {"SUM#",    "KINDS$",  "PICK#", "FAIL#", "WARNED$",
-                                           "NONE$",   "DEPTH#",  "ACC#",  "TEXT$", "FN#VALN",
-                                           "FN$TRIM", "FN$PARM", "_$"};
+  static constexpr const char* kNames[] = {"SUM#",    "KINDS$",  "PICK#",   "FAIL#", "CANCEL#",
+                                           "WARNED$", "NONE$",   "DEPTH#",  "ACC#",  "TEXT$",
+                                           "FN#VALN", "FN$TRIM", "FN$PARM", "_$"};
   static_assert(std::size(kNames) == kSlots);
 };
 
@@ -201,6 +205,18 @@ TEST_F(FunctionCallTest, FailuresStopTheCallAndEmptyTheArgumentStack) {
   EXPECT_EQ(Eval("X"), "");
   EXPECT_EQ(SlotCount(kGroupArguments), 0);
   EXPECT_EQ(StrAreaMark(), mark);
+}
+
+TEST_F(FunctionCallTest, UserCancelStopsTheStatementsWithoutLatching) {
+  LatchClear();
+  EXPECT_EQ(EvalStatus(StrLit("A=1;B=CANCEL#(1);C=3")), kOk);  // below 128: not a failure here
+  EXPECT_EQ(Eval("A*10+C"), "10");
+  ValueKind kind;
+  EXPECT_EQ(Evaluate(StrLit("CANCEL#(1)"), &kind), kUserCanceled);
+  bool truth = true;
+  EXPECT_EQ(EvalCondition(StrLit("CANCEL#(1)"), &truth), kUserCanceled);
+  EXPECT_FALSE(truth);
+  EXPECT_EQ(LatchedCode(), 0);
 }
 
 TEST_F(FunctionCallTest, ResultsOfTheWrongKind) {
