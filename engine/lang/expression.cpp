@@ -587,7 +587,9 @@ Status ApplySign(Cursor* sign);
 
 // An empty operand followed by an operator: a sign, or a 0 that its operator applies to.
 Status CompleteEmpty(Cursor* empty) {
-  if (empty->op == kOpNone) return Fail(kSyntaxError, empty->Whole());
+  if (empty->op == kOpNone) {
+    return Fail(kSyntaxError, Span(empty->text, empty->start ? empty->start - 1 : 0, empty->pos));
+  }
   if (empty->op == kOpSubtract || empty->op == kOpAdd) return ApplySign(empty);
   return Climb(empty, OperatorPriority(empty->op));
 }
@@ -840,10 +842,14 @@ Status EvalNextArgument(ArgList* args, ValueKind* kind) {
     const Status status = PushNumber(0);
     return status.ok() ? Status(kNullExpression) : status;
   }
+  const uint16_t mark = StrAreaMark();
   Cursor c;
   c.text = args->text;
   const Status status = EvalItem(&c, args->pos);
-  if (IsEvalFailure(status)) return status;
+  if (IsEvalFailure(status)) {
+    StrAreaRelease(mark);
+    return status;
+  }
   args->pos = c.pos;
   *kind = c.kind;
   return c.status;
