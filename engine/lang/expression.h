@@ -45,15 +45,16 @@ int64_t EvalNumber(StrRef text, Status* status = nullptr);
 // value.
 StrRef EvalText(StrRef text);
 
-// Evaluates for the effects only: the status when it is a failure, else 0.
+// Evaluates for the effects only: the status when it is 128 or above, else 0 (a cancel stops
+// the evaluation without being an error here).
 [[nodiscard]] Status EvalStatus(StrRef text);
 
 // Evaluates a statement list (items separated by ';', as a configuration file joined into one
-// text): the status when it is a failure, else 0.
+// text), as EvalStatus does.
 [[nodiscard]] Status EvalStatements(StrRef list);
 
 // Evaluates one assignment such as NAME=<value>: the text must hold exactly one item, and that
-// item must assign (147 otherwise, with nothing evaluated). The status when it is a failure,
+// item must assign (147 otherwise, with nothing evaluated). The status when it is 128 or above,
 // else 0. Shaped to be handed to whoever reads assignments from a file.
 [[nodiscard]] Status EvalAssignment(StrRef statement);
 
