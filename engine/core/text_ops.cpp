@@ -121,16 +121,18 @@ uint16_t StrSearch(StrRef s, size_t start, StrRef what, FindKind kind, bool plai
   if (kind == FindKind::kText && needle.find_first_of(kQuoteChars.view()) != kNpos) {
     return kNothing;
   }
-  // One pass from start, so that the cost of a search is the distance to what it finds.
-  for (size_t i = start; i < text.size(); ++i) {
-    const char c = text[i];
-    if (IsQuoteChar(c)) {
-      i = text.find(c, i + 1);
-      if (i == kNpos) return kNothing;
-    } else if (kind == FindKind::kAnyOf ? needle.find(c) != kNpos
-                                        : text.substr(i).starts_with(needle)) {
-      return static_cast<uint16_t>(i);
-    }
+  // Find the next candidate with the library's search, then look for a quote between the
+  // start and the candidate: none means the candidate stands outside quotes; otherwise skip the
+  // quoted section and search again behind it. The cost is the distance to what is found.
+  for (size_t i = start; i < text.size();) {
+    const size_t found =
+        kind == FindKind::kAnyOf ? text.find_first_of(needle, i) : text.find(needle, i);
+    if (found == kNpos) return kNothing;
+    const size_t quote = text.substr(0, found + 1).find_first_of(kQuoteChars.view(), i);
+    if (quote == kNpos) return static_cast<uint16_t>(found);
+    const size_t close = text.find(text[quote], quote + 1);
+    if (close == kNpos) return kNothing;
+    i = close + 1;
   }
   return kNothing;
 }
