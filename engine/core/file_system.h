@@ -54,6 +54,15 @@ class File {
   [[nodiscard]] virtual Status Size(uint64_t* size) = 0;
   // Makes what was written durable.
   [[nodiscard]] virtual Status Sync() = 0;
+  // Advisory lock of the whole file, shared with other processes and with other opens of the
+  // same file: exclusive or shared. Without `wait`, 166 when someone else holds a conflicting
+  // lock. Closing the file releases it. Files that cannot be locked (standard streams) answer 0.
+  [[nodiscard]] virtual Status Lock(bool exclusive, bool wait) {
+    (void)exclusive;
+    (void)wait;
+    return kOk;
+  }
+  virtual void Unlock() {}
 };
 
 class FileSystem {

@@ -24,6 +24,8 @@ class FaultFile : public File {
     if (!fault.ok()) return fault;
     return base_->Sync();
   }
+  Status Lock(bool exclusive, bool wait) override { return base_->Lock(exclusive, wait); }
+  void Unlock() override { base_->Unlock(); }
 
  private:
   FaultFileSystem& fs_;

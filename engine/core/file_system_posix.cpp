@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -181,6 +182,16 @@ class PosixFile : public File {
     return kOk;
   }
   Status Sync() override { return ::fsync(fd_) == 0 ? kOk : kDiskWriteError; }
+  Status Lock(bool exclusive, bool wait) override {
+    const int op = (exclusive ? LOCK_EX : LOCK_SH) | (wait ? 0 : LOCK_NB);
+    int rc;
+    do {
+      rc = ::flock(fd_, op);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) return kOk;
+    return errno == EWOULDBLOCK ? kFileOpening : kFileIO;
+  }
+  void Unlock() override { (void)::flock(fd_, LOCK_UN); }
 
  private:
   int fd_;

@@ -135,6 +135,25 @@ TEST(FileSystemTest, AppendModeWritesAtTheEndWhateverTheOffset) {
   EXPECT_EQ(dir.Read("log.txt"), "one\r\ntwo\r\n");
 }
 
+TEST(FileSystemTest, LocksConflictBetweenOpensAndEndWithTheFile) {
+  TempFolder dir;
+  FileSystem& fs = PlatformFileSystem();
+  const std::string name = dir / "shared.dat";
+  std::unique_ptr<File> first, second;
+  ASSERT_EQ(fs.Open(name, kOpenRead | kOpenWrite | kOpenCreate, &first), kOk);
+  ASSERT_EQ(fs.Open(name, kOpenRead | kOpenWrite, &second), kOk);
+
+  ASSERT_EQ(first->Lock(true, false), kOk);
+  EXPECT_EQ(second->Lock(true, false), kFileOpening);
+  EXPECT_EQ(second->Lock(false, false), kFileOpening);
+  first->Unlock();
+  ASSERT_EQ(second->Lock(false, false), kOk);  // shared locks go together
+  EXPECT_EQ(first->Lock(false, false), kOk);
+  EXPECT_EQ(first->Lock(true, false), kFileOpening);
+  second.reset();  // closing releases its lock
+  EXPECT_EQ(first->Lock(true, false), kOk);
+}
+
 TEST(FileSystemTest, RemovesRenamesAndListsFolders) {
   TempFolder dir;
   FileSystem& fs = PlatformFileSystem();
