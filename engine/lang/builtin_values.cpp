@@ -432,7 +432,13 @@ Status DateShown(FunctionCall& call) {
   if (!status.ok()) return status;
   const uint16_t bits = static_cast<uint16_t>(style);
   if (bits & kTimeWithDate) date = DatePartOf(date);
-  if (HasDateSeparator(date)) date = ParseDate(date);
+  if (HasDateSeparator(date)) {
+    // A typed date that does not read stays as given, so that it shows as no date (an empty
+    // one would be today).
+    const StrRef parsed = ParseDate(date);
+    if (parsed.IsStatus()) return StrCheck(parsed);
+    if (!parsed.empty()) date = parsed;
+  }
   return ReturnText(FormatDate(date, bits & kTimeFormatMask));
 }
 

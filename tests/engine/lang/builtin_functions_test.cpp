@@ -132,6 +132,8 @@ TEST_F(BuiltinFunctionsTest, NumbersDatesMasksAndTimes) {
       {"FN$DATE('20240131';4)", "January 31,2024"},
       {"FN$DATE('1/31/24';2)", "01-31-2024"},
       {"FN$DATE('1/31/24 10:00';130)", "01-31-2024"},
+      {"FN$DATE('13/45/24';2)", "          "},  // no such date: never today's
+      {"FN$DATE('13/45/24';4)", ""},
       {"FN$DATE('')", "20240305"},
       {"FN$DATE('';1)", "03-05-24"},
       {"FN$MASK('###,###.##';1234.5)", "  1,234.50"},
