@@ -29,8 +29,7 @@ constexpr int16_t kSelAppend = 4;
 constexpr int16_t kSelReadOnly = 8;
 constexpr int16_t kSelDefault = 1;
 
-// WRITE modes for a path: an offset, or one of these.
-constexpr int16_t kWriteAtEnd = -1;
+// WRITE modes for a path: an offset, or one of these; any other negative mode writes at the end.
 constexpr int16_t kWriteSaveVariables = -2;
 constexpr int16_t kWriteReplace = -3;  // replaces the file (-2 is taken by saved variables)
 
@@ -138,9 +137,9 @@ Status SaveVariables(StrRef path, StrRef names) {
 
 Status WriteToPath(StrRef path, int16_t mode, StrRef text) {
   if (mode == kWriteSaveVariables) return SaveVariables(path, text);
-  const uint64_t position = mode >= 0                                              ? uint64_t(mode)
-                            : mode == kWriteReplace || mode == kWriteSaveVariables ? kPosReplace
-                                                                                   : kPosEnd;
+  const uint64_t position = mode >= 0               ? static_cast<uint64_t>(mode)
+                            : mode == kWriteReplace ? kPosReplace
+                                                    : kPosEnd;
   if (!text.empty()) return FileWriteAll(path, position, text);
   if (position != kPosReplace) return kOk;
   // Replacing with nothing empties the file.

@@ -164,8 +164,9 @@ Status Check(FunctionCall& call, ValueKind promised) {
   if (!status.ok()) return status;
   ArgList* rest = call.rest();
   if (condition == 0) (void)NextArgumentText(rest);
-  if (rest->AtEnd())
+  if (rest->AtEnd()) {
     return promised == ValueKind::kString ? ReturnText(StrLit("")) : ReturnNumber(0);
+  }
   ValueKind kind;
   status = EvalNextArgument(rest, &kind);
   if (IsEvalFailure(status)) return status;
