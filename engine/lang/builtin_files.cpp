@@ -15,7 +15,6 @@
 #include "engine/lang/expression.h"
 #include "engine/lang/function_seams.h"
 #include "engine/lang/number.h"
-#include "engine/lang/operators.h"
 #include "engine/lang/variables.h"
 #include "engine/shell/hooks.h"
 
@@ -68,20 +67,6 @@ bool HasExtension(StrRef path) {
   return dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
 }
 
-// A name that can be written as the left side of NAME=value: a plain variable name.
-bool IsSavableName(StrRef name) {
-  const VarKind kind = VarKindOf(name);
-  if (name.empty() || name.byte(0) < 'A' || kind == VarKind::kInvalid || kind == VarKind::kArray) {
-    return false;
-  }
-  for (const char c : name.view()) {
-    if (IsDelimiter(c) || IsQuoteChar(c) || c == ' ' || c == '{' || c == '\r' || c == '\n') {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool Saved(StrRef content, StrRef name) {
   const uint16_t count = ListCount(content, ';');
   for (uint16_t i = 1; i <= count; ++i) {
@@ -122,7 +107,7 @@ Status SaveVariables(StrRef path, StrRef names) {
   for (uint16_t i = 1; i <= count; ++i) {
     const StrRef name = StrTrim(ListField(names, ',', i), kTrimBoth);
     if (name.empty()) continue;
-    if (!IsSavableName(name)) return ReportStatus(kSyntaxError, name);
+    if (!IsPlainVariableName(name)) return ReportStatus(kSyntaxError, name);
     if (Saved(content, name)) continue;
     content = StrJoin(content, ';', SavedAssignment(name));
     if (content.IsStatus()) return StrCheck(content);

@@ -114,18 +114,11 @@ StrRef Unwrapped(StrRef text) {
   return inner.len == t.len - 2 ? inner : t;
 }
 
-// Whether the text is the name of an integer variable (and nothing else).
-bool IsIntegerVariableName(StrRef name) {
-  if (name.empty() || name.byte(0) < 'A' || VarKindOf(name) != VarKind::kInteger) return false;
-  for (const char c : name.view()) {
-    if (IsDelimiter(c) || IsQuoteChar(c) || c == ' ' || c == '{') return false;
-  }
-  return true;
-}
-
 Status AccumulateCounted(StrRef expression, StrRef variable, StrRef first, StrRef last,
                          int64_t* sum) {
-  if (!IsIntegerVariableName(variable)) return ReportStatus(kSyntaxError, variable);
+  if (!IsPlainVariableName(variable) || VarKindOf(variable) != VarKind::kInteger) {
+    return ReportStatus(kSyntaxError, variable);
+  }
   {
     StrAreaScope scope;
     Status status =
@@ -183,6 +176,19 @@ bool IsProtectedGroup(int16_t group) {
 }
 
 }  // namespace
+
+bool IsPlainVariableName(StrRef name) {
+  const VarKind kind = VarKindOf(name);
+  if (name.empty() || name.byte(0) < 'A' || kind == VarKind::kInvalid || kind == VarKind::kArray) {
+    return false;
+  }
+  for (const char c : name.view()) {
+    if (IsDelimiter(c) || IsQuoteChar(c) || c == '{' || static_cast<unsigned char>(c) <= ' ') {
+      return false;
+    }
+  }
+  return true;
+}
 
 // ---- Accumulators ------------------------------------------------------------------------
 

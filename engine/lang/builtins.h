@@ -26,6 +26,9 @@ Status SqlChild(FunctionCall& call);     // SQLCHILD
 Status AccumulatorAssign(ArgList args, StrRef value, ValueKind kind);
 // Creates the 257 accumulators when they do not exist.
 Status AccumulatorsCreate();
+// Whether the text is the name of a scalar variable and nothing more, so that it can stand left
+// of '=' in an assignment built as text.
+bool IsPlainVariableName(StrRef name);
 
 // builtin_text.cpp: texts and lists.
 Status TextLength(FunctionCall& call);  // FN#SLEN
