@@ -309,7 +309,10 @@ StrRef FormatNumberByMask(StrRef mask, StrRef value, char decimal, char thousand
   ReadDigits(value, &d);
   bool commas_done = false;
   NumberPart p = Measure(m, mask.len);
-  if (p.first == kNone) return scope.Return(StrMake(m, mask.len));
+  if (p.first == kNone) {
+    // No position at all: only a value without digits fits.
+    return scope.Return(d.any ? StrError(kDataOutBound) : StrMake(m, mask.len));
+  }
   for (;;) {
     MeasureInside(m, &p);
     const Rounded r = RoundDigits(d, p.decimals);

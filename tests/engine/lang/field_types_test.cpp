@@ -146,6 +146,8 @@ TEST_F(FieldTypesTest, NumbersInTheirFieldsDecimals) {
       {'N', -99900, 4, "-999"},
       {'2', -12345678, 10, "-123456.78"},
       {'2', -12345678, 6, "<status 168>"},
+      {'N', 5, 0, "<status 168>"},
+      {'N', 0, 0, ""},
       {'A', 1, 3, "<status 163>"},
   };
   for (const auto& c : cases) {
