@@ -1,0 +1,44 @@
+// What a procedure run reaches beyond the language: the window events it lets through before
+// each statement (with the user's request to cancel), and the things a whole run may leave open
+// (data-file set selections, output devices, windows), counted before the run and closed again
+// down to those counts after it, whatever the run's status.
+//
+// Each kind is served by the subsystem that owns it, which installs its operations at start-up.
+// Until then the defaults apply: file sets are the stack of StringSlots group 33 restored through
+// the data-file seam, no device or window is ever open, and no event is waiting.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/core/status.h"
+
+namespace engine {
+
+enum class RunResourceKind : uint8_t { kFileSets, kDevices, kWindows };
+inline constexpr int kRunResourceKinds = 3;
+
+// How many of a kind are open, and the closing of the newest one.
+struct RunResource {
+  uint16_t (*count)() = nullptr;
+  Status (*close_newest)() = nullptr;
+};
+// Installs the operations of a kind; a resource with a null member restores the default.
+void SetRunResource(RunResourceKind kind, RunResource resource);
+
+// Processes the pending window events; answers 122 (User Canceled) when the user asked to
+// cancel the run, else 0.
+using EventPump = Status (*)();
+// Installs the pump; null restores the default, which has nothing to process.
+void SetEventPump(EventPump pump);
+[[nodiscard]] Status PumpEvents();
+
+struct OpenCounts {
+  uint16_t count[kRunResourceKinds] = {};
+};
+OpenCounts CountOpen();
+// Closes, kind by kind (file sets, devices, windows), the newest ones until no more are open
+// than `counts` says, and then lets the remaining queued window work through. A close that
+// fails, or that leaves the count where it was, ends that kind. The first failure is the result.
+[[nodiscard]] Status CloseDownTo(const OpenCounts& counts);
+
+}  // namespace engine
