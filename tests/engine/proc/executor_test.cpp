@@ -290,6 +290,16 @@ TEST_F(ExecutorTest, AWholeRunClosesWhatItOpenedWhateverItsStatus) {
   EXPECT_EQ(g_windows, 3);
 }
 
+// PRINT frees the oldest compiled procedure and answers how that went.
+Status FreeOldest(const CommandArgs&) { return ProcedureFree(0); }
+
+TEST_F(ExecutorTest, AProcedureThatIsRunningCannotBeFreed) {
+  CommandOperationSet(kKwPrint, FreeOldest);
+  EXPECT_EQ(RunText("A=1\r\nPRINT\r\nA=2"), kInternalError);
+  EXPECT_EQ(Eval("A"), "1");
+  EXPECT_EQ(ProcedureCount(), 0);
+}
+
 // A data-file seam whose file sets are the stack of group 33.
 class FileSets final : public DataFileFunctions {
  public:
