@@ -3,6 +3,7 @@
 #include "engine/proc/engine_commands.h"
 
 #include <array>
+#include <string>
 
 #include "engine/core/error_latch.h"
 #include "engine/core/message_box.h"
@@ -102,8 +103,6 @@ void SetStat(Status status) { SysWordSet(kSysStat, static_cast<int16_t>(status.c
 // ---- Operations ----------------------------------------------------------------------------
 
 constexpr StrRef kWaitForKey = StrLit("KEY");
-constexpr StrRef kShellQuote = StrLit("'");
-constexpr StrRef kShellQuoteInside = StrLit("'\\''");
 constexpr char kVariableMark = '%';
 
 bool IsNameChar(char c) {
@@ -119,14 +118,11 @@ Status Append(uint16_t mark, StrRef* text, StrRef part) {
   return StrCheck(*text);
 }
 
-// The value in single quotes, each quote inside written as '\''.
-StrRef ShellQuoted(StrRef value) {
-  StrAreaScope scope;
-  StrRef quoted = StrReplace(value, kShellQuote, kShellQuoteInside, true);
-  if (quoted.IsStatus() || !StrConcat(kShellQuote, quoted).ok()) return scope.Return(quoted);
-  quoted = StrAreaTop();
-  if (!StrConcat(quoted, kShellQuote).ok()) return scope.Return(StrError(kOutOfMemory));
-  return scope.Return(StrAreaTop());
+// The interpreter's word for the value of a variable (a view of a text that stays alive).
+StrRef CommandWord(StrRef value) {
+  if (value.IsStatus()) return value;
+  const std::string word = CurrentSystemServices().CommandWord(value.view());
+  return StrAreaReturn(StrAreaMark(), StrView(word));
 }
 
 Status Kill(const CommandArgs& args) {
@@ -213,7 +209,7 @@ StrRef SystemCommandLine(StrRef text) {
     if (end == i + 1 || end >= text.len || text[end] != kVariableMark) continue;
     Status status = Append(mark, &line, StrMake(text.ptr + copied, i - copied));
     if (status.ok()) {
-      status = Append(mark, &line, ShellQuoted(ExpandPath(StrMake(text.ptr + i, end + 1u - i))));
+      status = Append(mark, &line, CommandWord(ExpandPath(StrMake(text.ptr + i, end + 1u - i))));
     }
     if (!status.ok()) {
       StrAreaRelease(mark);

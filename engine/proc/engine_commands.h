@@ -30,9 +30,10 @@ CommandOperation CommandOperationAt(uint16_t keyword);
 void EngineCommandsInstall();
 
 // The command line that SYSTEM hands to the command interpreter: the text with every %NAME%
-// replaced by its value (path and environment variables, see ExpandPath) in single quotes, so
-// that no value can end its word or start another command. A '%' that does not open a name
-// (letters, digits and '_' closed by '%') stays as written. Pushed.
+// replaced by its value (path and environment variables, see ExpandPath) made one word of the
+// interpreter's (SystemServices::CommandWord), so that no value can end its word or start
+// another command. A '%' that does not open a name (letters, digits and '_' closed by '%') stays
+// as written. Pushed.
 StrRef SystemCommandLine(StrRef text);
 
 }  // namespace engine

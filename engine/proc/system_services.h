@@ -1,11 +1,13 @@
 // SystemServices: what procedure commands ask of the operating system: running a command line
-// through the system's command interpreter as a child process, and pausing. Every such call goes
+// through the system's command interpreter as a child process (with the interpreter's quoting of
+// the values put into it), and pausing. Every such call goes
 // through the current implementation, so that a test can put its own in place of the platform's
 // (system_services_posix.cpp).
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "engine/core/status.h"
@@ -26,6 +28,10 @@ class SystemServices {
   // cannot be started.
   [[nodiscard]] virtual Status RunCommand(std::string_view command, const OutputSink& sink,
                                           int* exit_status) = 0;
+  // A value (of a path or environment variable) as one word of the interpreter's command line:
+  // quoted so that nothing in it can end the word or start another command, and in the
+  // platform's path form.
+  virtual std::string CommandWord(std::string_view value) = 0;
   // Waits `milliseconds` by the clock, handling nothing meanwhile.
   virtual void Pause(uint32_t milliseconds) = 0;
 };

@@ -1,5 +1,5 @@
-// The platform's SystemServices on POSIX: the command interpreter started with posix_spawn, its
-// output read from a pipe, and nanosleep.
+// The platform's SystemServices on POSIX: /bin/sh started with posix_spawn, its output read from
+// a pipe, its words in single quotes, and nanosleep.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -9,6 +9,7 @@
 #include <ctime>
 #include <string>
 
+#include "engine/core/file_system_posix.h"
 #include "engine/proc/system_services.h"
 
 extern char** environ;
@@ -65,6 +66,20 @@ class PosixSystemServices final : public SystemServices {
     if (waited != pid) return kChildExecError;
     *exit_status = ExitStatusOf(wait_status);
     return kOk;
+  }
+
+  // The value in single quotes, each quote inside written as '\''.
+  std::string CommandWord(std::string_view value) override {
+    std::string word = "'";
+    for (const char c : PathNative(value)) {
+      if (c == '\'') {
+        word += "'\\''";
+      } else {
+        word += c;
+      }
+    }
+    word += '\'';
+    return word;
   }
 
   void Pause(uint32_t milliseconds) override {

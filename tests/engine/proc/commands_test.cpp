@@ -180,6 +180,7 @@ TEST_F(CommandsTest, SystemCommandLinesQuoteTheValuesOfVariables) {
     return StrAreaReturn(StrAreaMark(), v == "%A%"       ? StrLit("va")
                                         : v == "%EVIL%"  ? StrLit("x'; rm -rf /; echo '")
                                         : v == "%EMPTY%" ? StrLit("")
+                                        : v == "%DATA%"  ? StrLit("C:\\APPS\\data")
                                                          : name);
   });
   const struct {
@@ -193,6 +194,8 @@ TEST_F(CommandsTest, SystemCommandLinesQuoteTheValuesOfVariables) {
       {"echo 100% sure %", "echo 100% sure %"},
       {"echo %% %A %no-name% %A_", "echo %% %A %no-name% %A_"},
       {"echo %OTHER%", "echo '%OTHER%'"},
+      // Values are paths in the platform's form.
+      {"ls %DATA%\\x.dat", "ls '/APPS/data'\\x.dat"},
       {"", ""},
   };
   for (const auto& c : cases) {
@@ -234,6 +237,9 @@ class FakeServices final : public SystemServices {
     *exit_status = 0;
     return spawn;
   }
+  std::string CommandWord(std::string_view value) override {
+    return "<" + std::string(value) + ">";
+  }
   void Pause(uint32_t milliseconds) override {
     calls.push_back("pause " + std::to_string(milliseconds));
   }
@@ -243,8 +249,8 @@ TEST_F(CommandsTest, WaitPausesAndASpawnFailureReachesStat) {
   FakeServices services;
   SetSystemServices(&services);
   services.spawn = kChildExecError;
-  ASSERT_EQ(RunText("WAIT 25\r\nWAIT 0\r\nWAIT -4\r\nSYSTEM 'ls'\r\nA=_STAT"), kOk) << Detail();
-  EXPECT_EQ(services.calls, (std::vector<std::string>{"pause 25", "run ls"}));
+  ASSERT_EQ(RunText("WAIT 25\r\nWAIT 0\r\nWAIT -4\r\nSYSTEM 'ls %X%'\r\nA=_STAT"), kOk) << Detail();
+  EXPECT_EQ(services.calls, (std::vector<std::string>{"pause 25", "run ls <%X%>"}));
   EXPECT_EQ(Eval("A"), "167");
 }
 
