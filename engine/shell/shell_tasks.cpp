@@ -95,7 +95,11 @@ Status ProcedureChoices(StrRef pattern, StrRef* titles, StrRef* files) {
     }
   }
   StrAreaRelease(mark);
-  if (found.empty()) return ReportStatus(kFileNotFound, Message(kTaskUndefinedMessage));
+  if (found.empty()) {
+    const Status status = ReportStatus(kFileNotFound, Message(kTaskUndefinedMessage));
+    StrAreaRelease(mark);
+    return status;
+  }
   std::string title_list;
   std::string file_list;
   for (const std::string& path : found) {

@@ -49,7 +49,10 @@ StrRef ReplaceBrackets(StrRef line) {
   return scope.Return(text);
 }
 
-Status Undefined() { return ReportStatus(kBadInputData, Message(kTaskUndefinedMessage)); }
+Status Undefined() {
+  StrAreaScope scope;
+  return ReportStatus(kBadInputData, Message(kTaskUndefinedMessage));
+}
 
 Status EvalTask(StrRef statements) {
   const Status status = EvalStatements(statements);
