@@ -45,9 +45,8 @@ uint16_t UnclosedQuote(StrRef s) {
 StrRef NormalizeCommandLine(StrRef line) {
   if (line.IsStatus()) return line;
   StrAreaScope scope;
-  const uint16_t quote = UnclosedQuote(line);
-  if (quote != kNothing) {
-    return scope.Return(StrError(ReportStatus(kBadCommandLine, StrSub(line, quote, -1))));
+  if (UnclosedQuote(line) != kNothing) {
+    return scope.Return(StrError(ReportStatus(kBadCommandLine, StrTrim(line, kTrimBoth))));
   }
   StrRef s = StrTrim(line, kTrimBoth);
   while (StrFindText(s, StrLit("  "), true) != kNothing) {

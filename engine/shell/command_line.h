@@ -42,7 +42,7 @@ std::string JoinCommandLine(int argc, const char* const* argv);
 
 // The command line trimmed, every double blank reduced to one until none is left, then every
 // " --" and after that every " -" outside quotes written " /". 158 (BADCOMMANDLINE) with the
-// text from the unclosed quote on as detail text when a quote is never closed.
+// command line as detail text when a quote is never closed.
 StrRef NormalizeCommandLine(StrRef line);
 
 // Field n of kOptionNames (a view); the empty string for 0 or beyond the list.

@@ -79,7 +79,7 @@ TEST_F(CommandLineTest, OptionInAnswersThePositionOfTheValueInAList) {
 
 TEST_F(CommandLineTest, AQuoteThatIsNeverClosedIsABadCommandLine) {
   EXPECT_EQ(Text(&NormalizeCommandLine, "prog /APNAME:'xyz /TRACE:1"), "<status 158>");
-  EXPECT_EQ(Detail(), "'xyz /TRACE:1");
+  EXPECT_EQ(Detail(), "prog /APNAME:'xyz /TRACE:1");
   EXPECT_EQ(Text(&NormalizeCommandLine, "prog \"/RUN:'a'"), "<status 158>");
 }
 

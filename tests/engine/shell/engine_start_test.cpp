@@ -143,7 +143,7 @@ TEST_F(EngineStartTest, TheStartUpTraceWritesTheLanguageToLogTxtAndEndsQuietly) 
 TEST_F(EngineStartTest, ABrokenQuoteInTheCommandLineIsShownAsABadCommandLine) {
   Application();
   EXPECT_EQ(Start("ledger /APNAME:'xyz"), kBadCommandLine);
-  EXPECT_EQ(LastBoxText(), "Error BADCOMMANDLINE: 'xyz");
+  EXPECT_EQ(LastBoxText(), "Error BADCOMMANDLINE: ledger /APNAME:'xyz");
   EXPECT_TRUE(g_codes.empty());
 }
 

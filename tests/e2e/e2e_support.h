@@ -1,0 +1,66 @@
+// What the end-to-end tests share: the programs and fixtures CMake names, and a fresh folder per
+// test holding a copy of a fixture application in work/ (the program's current folder) beside an
+// empty data/ folder, so that "..\data" names a real folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "program_runner.h"
+#include "support/temp_folder.h"
+
+namespace orvendal::e2e {
+
+inline const std::string kLedger = ORVENDAL_LEDGER;
+inline const std::string kBilling = ORVENDAL_BILLING;
+inline const std::filesystem::path kFixtures = ORVENDAL_E2E_FIXTURES;
+
+class AppFolder {
+ public:
+  // `fixture` is a folder under tests/e2e/fixtures; empty leaves work/ empty.
+  explicit AppFolder(const std::string& fixture) {
+    std::filesystem::create_directory(root_.path() / "work");
+    std::filesystem::create_directory(root_.path() / "data");
+    if (!fixture.empty()) {
+      std::filesystem::copy(kFixtures / fixture, root_.path() / "work",
+                            std::filesystem::copy_options::recursive);
+    }
+  }
+  std::string work() const { return (root_.path() / "work").string(); }
+  std::string root() const { return root_.path().string(); }
+  // Names relative to work/.
+  void Write(const std::string& name, const std::string& text) const {
+    root_.Write("work/" + name, text);
+  }
+  std::string Read(const std::string& name) const { return root_.Read("work/" + name); }
+  bool Has(const std::string& name) const { return root_.Has("work/" + name); }
+  void Remove(const std::string& name) const {
+    std::filesystem::remove(root_.path() / "work" / name);
+  }
+
+  // Runs `program` in work/ with the arguments.
+  ProgramResult Run(const std::string& program, std::vector<std::string> args,
+                    std::map<std::string, std::string> env = {}) const {
+    ProgramRun run;
+    run.args = std::move(args);
+    run.env = std::move(env);
+    run.env["ORVENDAL_HOST"] = "headless";
+    run.folder = work();
+    return RunProgram(program, run);
+  }
+
+ private:
+  engine::testing::TempFolder root_;
+};
+
+// The number of times `part` occurs in `text`.
+inline size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
+
+}  // namespace orvendal::e2e
