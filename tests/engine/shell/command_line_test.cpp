@@ -57,6 +57,8 @@ TEST_F(CommandLineTest, OptionsAreFoundInEverySpellingAndUnquotedValuesAreUpperC
       {"prog.exe /DPATH:'C:\\APPS'", kOptDPath, "C:\\APPS"},
       {"prog.exe /RUN:'ExpEval X%=1' /TRACE:272", kOptRun, "ExpEval X%=1"},
       {"prog.exe /RUN:'ExpEval X%=1' /TRACE:272", kOptTrace, "272"},
+      {"prog /RUN:'ExpEval WRITE('out.txt';-3;FN$TRIM(2+3*4))' /TRACE:1", kOptRun,
+       "ExpEval WRITE('out.txt';-3;FN$TRIM(2+3*4))"},
       {"prog.exe /INPUT:in.txt&/OUTPUT:out.txt", kOptOutput, "OUT.TXT"},
       {"prog.exe /TRACE:272", kOptApName, ""},
       {"prog.exe /MYAPNAME:X", kOptApName, ""},
