@@ -68,9 +68,17 @@ int ProgramMain(const ProgramIdentity& identity, int argc, char** argv, Applicat
       return 0;
     }
   }
-  // Every run is headless until the terminal host exists; a batch run (standard input or output
-  // not a terminal, or ORVENDAL_HOST=headless) is its proper place. What the program says in
-  // message boxes goes to standard error as well.
+  // A batch run (standard input or output not a terminal, or ORVENDAL_HOST=headless) runs on the
+  // headless host, and what the program says in message boxes goes to standard error as well.
+  // The terminal host is not part of the engine yet, so a run on a terminal is headless too.
+  std::string host_choice;
+  const bool batch =
+      !CurrentProcessEnv().OnTerminal() ||
+      (CurrentProcessEnv().Variable("ORVENDAL_HOST", &host_choice) && host_choice == "headless");
+  if (!batch) {
+    std::fprintf(stderr, "%s: no screen host in this build; running without a screen\n",
+                 identity.name);
+  }
   HeadlessHost host;
   host.EchoTo(CurrentFileSystem().StandardStream(kStdErr));
   SetWindowHost(&host);

@@ -20,13 +20,14 @@
 #include "engine/shell/task_entries.h"
 #include "engine/shell/task_line.h"
 #include "engine/ui/fonts.h"
+#include "engine/ui/select_window.h"
 
 namespace engine {
 
 namespace {
 
 constexpr uint16_t kProcedureListTitle = 88;
-constexpr uint16_t kSelectPopupList = 3;  // a modal popup showing a list box
+constexpr uint16_t kSelectPopupList = kSelectPopup | kSelectListBox;
 constexpr StrRef kFontListTitle = StrLit("Font");
 
 }  // namespace

@@ -2,8 +2,6 @@
 #include "engine/shell/task_entries.h"
 
 #include "engine/core/error_latch.h"
-#include "engine/core/value_tables.h"
-#include "engine/lang/variables.h"
 
 namespace engine {
 
@@ -34,11 +32,5 @@ StrRef ScreenFieldValue(StrRef, int) {
 
 StrRef TaskWindowParams() { return StrLit(""); }
 StrRef WindowDefinitionText() { return StrLit(""); }
-
-uint16_t WinSelect(StrRef, StrRef, uint16_t) {
-  // No window can be shown: the user's answer is a cancel.
-  SysWordSet(kSysStat, 0);
-  return 0;
-}
 
 }  // namespace engine

@@ -46,8 +46,5 @@ StrRef ScreenFieldValue(StrRef name, int mode);
 StrRef TaskWindowParams();
 // The definition text of the current window; the empty string when none is open.
 StrRef WindowDefinitionText();
-// The selection window: the comma list of entries under the title; answers the entry picked
-// (from 1) or 0 when the user cancels, and leaves it in _STAT.
-uint16_t WinSelect(StrRef title, StrRef entries, uint16_t flags);
 
 }  // namespace engine
