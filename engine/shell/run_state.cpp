@@ -67,7 +67,7 @@ Status Start() {
       RunStateRelease();
       return kUserCanceled;
     }
-    status = RecoverDataFiles();
+    status = RecoverAfterAbnormalEnd();
     if (!status.ok()) {
       RunStateRelease();
       return status;

@@ -22,6 +22,6 @@ Status StartDictionaryLoad() {
 
 Status StartDictionaryVariables() { return kOk; }
 
-Status RecoverDataFiles() { return kOk; }
+Status RecoverAfterAbnormalEnd() { return kOk; }
 
 }  // namespace engine

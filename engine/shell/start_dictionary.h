@@ -13,6 +13,6 @@ namespace engine {
 // Assigns each data file's number to an integer variable named after the file in lower case.
 [[nodiscard]] Status StartDictionaryVariables();
 // Rebuilds what an abnormal end may have left inconsistent in every data file.
-[[nodiscard]] Status RecoverDataFiles();
+[[nodiscard]] Status RecoverAfterAbnormalEnd();
 
 }  // namespace engine
