@@ -32,7 +32,7 @@ void PrintUsage(const ProgramIdentity& id) {
       "  /DPATH:folder   definition folder used when the program's folder has no dictionary\n"
       "  /INPUT:file     run the task lines of a file, one a line, before the start menu\n"
       "  /OUTPUT:file    append the values of completed forms to a file\n"
-      "  /RUN:task       run one task line instead of the start menu: \"/RUN:'ExpEval X%%=1'\"\n"
+      "  /RUN:task       run one task line instead of the start menu: \"/RUN:'ExpEval X=1'\"\n"
       "  /TRACE:n        trace bits; 272 writes the language to log.txt and ends\n"
       "  /SCRWID /SCRHIG /FILE /INDEX /DEVICE /MODE /CONFIG /HOST /DATABASE /USER /PASSW\n"
       "                  read by name from definitions and procedures\n"
@@ -46,13 +46,16 @@ void PrintUsage(const ProgramIdentity& id) {
       "                  %%APPDATA%% in file names when those are not set\n"
       "\n"
       "Files:\n"
-      "  Definition files (the dictionary %sDICC.DAT, the menu, %sCLCFIX.DAT and the other\n"
-      "  configuration files) are looked for in the current folder, then in the program's\n"
-      "  folder (%s), or, when that holds no dictionary, in the DPATH folder or else ../APPS.\n"
+      "  The dictionary %sDICC.DAT is looked for in the program's folder\n"
+      "    %s\n"
+      "  else in the DPATH folder, else in ../APPS; that folder is then the definition folder.\n"
+      "  The menu,"
+      " %sCLCFIX.DAT and the other definition files are looked for in the current\n"
+      "  folder first, then in the definition folder.\n"
       "  Data files, the run state file %sFSTAT.DAT and the log %slog.txt are kept in the\n"
       "  current folder.\n",
       id.name, id.description, id.identifier, id.name, id.start_menu, prefix.c_str(),
-      prefix.c_str(), folder.c_str(), prefix.c_str(), prefix.c_str());
+      folder.c_str(), prefix.c_str(), prefix.c_str(), prefix.c_str());
 }
 
 }  // namespace

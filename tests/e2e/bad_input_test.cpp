@@ -11,7 +11,7 @@ namespace {
 
 TEST(BadInputTest, AMissingDictionaryIsNamedWithTheFoldersSearched) {
   AppFolder app("ledger");
-  app.Remove("CODICC.DAT");
+  app.RemoveApp("CODICC.DAT");
   const ProgramResult r = app.Run(kLedger, {"/RUN:'ExpEval A=1'"});
   EXPECT_EQ(r.exit_code, 164);
   EXPECT_NE(r.err.find("Fatal Error Ocurred: Error File Not Found: ["), std::string::npos) << r.err;
@@ -21,8 +21,8 @@ TEST(BadInputTest, AMissingDictionaryIsNamedWithTheFoldersSearched) {
 
 TEST(BadInputTest, AConfigurationFileThatCannotBeReadIsNamed) {
   AppFolder app("ledger");
-  app.Remove("COCLCFIX.DAT");
-  std::filesystem::create_directory(app.work() + "/COCLCFIX.DAT");
+  app.RemoveApp("COCLCFIX.DAT");
+  std::filesystem::create_directory(app.apps() + "/COCLCFIX.DAT");
   const ProgramResult r = app.Run(kLedger, {"/RUN:'ExpEval A=1'"});
   EXPECT_GE(r.exit_code, 128);
   EXPECT_NE(r.err.find("COCLCFIX.DAT"), std::string::npos) << r.err;

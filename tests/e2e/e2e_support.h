@@ -1,6 +1,7 @@
 // What the end-to-end tests share: the programs and fixtures CMake names, and a fresh folder per
-// test holding a copy of a fixture application in work/ (the program's current folder) beside an
-// empty data/ folder, so that "..\data" names a real folder.
+// test laid out as the programs expect without options: the application's definitions in APPS/,
+// the program's current folder work/ beside it (so that "..\APPS" finds the application), and an
+// empty data/ folder (so that "..\data" names a real folder).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,26 +21,32 @@ inline const std::filesystem::path kFixtures = ORVENDAL_E2E_FIXTURES;
 
 class AppFolder {
  public:
-  // `fixture` is a folder under tests/e2e/fixtures; empty leaves work/ empty.
+  // `fixture` is a folder under tests/e2e/fixtures, copied to APPS/; empty leaves APPS/ empty.
   explicit AppFolder(const std::string& fixture) {
     std::filesystem::create_directory(root_.path() / "work");
     std::filesystem::create_directory(root_.path() / "data");
+    std::filesystem::create_directory(root_.path() / "APPS");
     if (!fixture.empty()) {
-      std::filesystem::copy(kFixtures / fixture, root_.path() / "work",
+      std::filesystem::copy(kFixtures / fixture, root_.path() / "APPS",
                             std::filesystem::copy_options::recursive);
     }
   }
   std::string work() const { return (root_.path() / "work").string(); }
+  std::string apps() const { return (root_.path() / "APPS").string(); }
   std::string root() const { return root_.path().string(); }
+  // Names relative to APPS/.
+  void WriteApp(const std::string& name, const std::string& text) const {
+    root_.Write("APPS/" + name, text);
+  }
+  void RemoveApp(const std::string& name) const {
+    std::filesystem::remove(root_.path() / "APPS" / name);
+  }
   // Names relative to work/.
   void Write(const std::string& name, const std::string& text) const {
     root_.Write("work/" + name, text);
   }
   std::string Read(const std::string& name) const { return root_.Read("work/" + name); }
   bool Has(const std::string& name) const { return root_.Has("work/" + name); }
-  void Remove(const std::string& name) const {
-    std::filesystem::remove(root_.path() / "work" / name);
-  }
 
   // Runs `program` in work/ with the arguments.
   ProgramResult Run(const std::string& program, std::vector<std::string> args,

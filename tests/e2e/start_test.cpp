@@ -36,7 +36,7 @@ TEST(StartTest, AnUnquotedDPathStopsAtTheColonAndAQuotedOneIsWhole) {
   AppFolder app("");
   std::filesystem::create_directory(app.work() + "/C");
   std::filesystem::copy(kFixtures / "ledger", app.work() + "/C");
-  // The value "C" names the folder C beside the current one.
+  // The value "C" names the folder C inside the current one.
   ProgramResult r = app.Run(kLedger, {"/DPATH:C:\\APPS", "/RUN:'ExpEval A=1'"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   // "C:\APPS" is the folder /APPS here, which holds no dictionary.
@@ -66,7 +66,7 @@ TEST(StartTest, AMissingRequiredConfigurationFileEndsWith164NamingIt) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);
     AppFolder app(c.fixture);
-    app.Remove(c.file);
+    app.RemoveApp(c.file);
     const ProgramResult r = app.Run(*c.program, {"/RUN:'ExpEval A=1'"});
     EXPECT_EQ(r.exit_code, 164);
     EXPECT_NE(r.err.find(std::string("Error File Not Found: ") + c.file), std::string::npos)
