@@ -4,6 +4,7 @@
 #include "engine/core/string_area.h"
 #include "engine/core/string_slots.h"
 #include "engine/core/text_ops.h"
+#include "engine/data/data_functions.h"
 #include "engine/data/dictionary.h"
 #include "engine/data/dictionary_load.h"
 #include "engine/data/field_ref.h"
@@ -17,6 +18,7 @@ Status DataStart(StrRef folders, StrRef prefix, StrRef default_folder) {
   const Status status = DictLoad(folders, prefix, default_folder);
   const Status assigned = AssignFileVariables();
   InstallFieldAccess();
+  InstallDataFunctions();
   return status.ok() ? assigned : status;
 }
 
@@ -36,6 +38,7 @@ Status DataStop() {
   DictClear();
   DeleteTemporaryFiles();
   RemoveFieldAccess();
+  RemoveDataFunctions();
   return status;
 }
 

@@ -8,14 +8,15 @@
 
 namespace engine {
 
-// DictLoad(folders, prefix, default folder), then AssignFileVariables and InstallFieldAccess
-// (also after a failed load, for the files read before the failing line). The load's status.
+// DictLoad(folders, prefix, default folder), then AssignFileVariables, InstallFieldAccess and
+// InstallDataFunctions (also after a failed load, for the files read before the failing line).
+// The load's status.
 [[nodiscard]] Status DataStart(StrRef folders, StrRef prefix, StrRef default_folder);
 // Assigns to each file's base name in lower case, as an integer variable, the file's number. The
 // first failure is the result; every file is tried.
 [[nodiscard]] Status AssignFileVariables();
 // Closes every open file (the first failure is the result), empties the open sets, clears the
-// dictionary, deletes the temporary copies and disconnects the field references.
+// dictionary, deletes the temporary copies and disconnects the field references and functions.
 [[nodiscard]] Status DataStop();
 
 }  // namespace engine

@@ -279,7 +279,7 @@ uint16_t FieldCount(uint8_t file) { return FileDefOf(file).field_count; }
 uint16_t KeyCount(uint8_t file) { return FileDefOf(file).key_count; }
 
 uint8_t ResolveFile(uint8_t file) {
-  if (file == 0 || file == kCurrentFile || file > g_dict.counts.files) {
+  if (file == 0 || file == kAlwaysCurrentFile || file > g_dict.counts.files) {
     return static_cast<uint8_t>(SysWord(kSysCurFil));
   }
   return file;

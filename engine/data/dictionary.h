@@ -23,7 +23,7 @@ inline constexpr uint8_t kMaxFiles = 30;
 inline constexpr uint16_t kMaxKeySegments = 5;
 inline constexpr uint16_t kMaxStructures = 7;
 inline constexpr uint16_t kAnyField = 0xFFFF;
-inline constexpr uint8_t kCurrentFile = 255;  // always the current file (_CURFIL)
+inline constexpr uint8_t kAlwaysCurrentFile = 255;  // the current file (_CURFIL)
 
 inline constexpr uint16_t kTableFileDefs = 0;
 inline constexpr uint16_t kTableFieldDefs = 1;
@@ -118,8 +118,8 @@ uint16_t RecordLength(uint8_t file);
 uint16_t FieldCount(uint8_t file);
 uint16_t KeyCount(uint8_t file);
 
-// The file itself for 1..FileCount() other than kCurrentFile; the current file (_CURFIL) for 0,
-// kCurrentFile and numbers above the count.
+// The file itself for 1..FileCount() other than kAlwaysCurrentFile; the current file (_CURFIL) for
+// 0, kAlwaysCurrentFile and numbers above the count.
 uint8_t ResolveFile(uint8_t file);
 
 // The FieldDef of (file, field); a zero record when either is invalid.

@@ -13,6 +13,7 @@
 #include "engine/data/field_ref.h"
 #include "engine/data/record_file.h"
 #include "engine/data/record_keys.h"
+#include "engine/lang/field_types.h"
 #include "engine/lang/variables.h"
 
 namespace engine {
@@ -232,7 +233,7 @@ Status FieldSet(uint8_t file, uint16_t field, StrRef value) {
   Status status = FieldAccessPrepare(&file, field, kHalfCurrent, &def, &half);
   if (!status.ok()) return status;
   StrAreaScope scope;
-  const StrRef formatted = FormatForField(def.type, value, def.length);
+  const StrRef formatted = FormatStored(def.type, value, def.length);
   if (formatted.IsStatus()) return FieldFailure(StrCheck(formatted), file, field);
   status = StrAreaAlloc(def.length, ' ');
   if (!status.ok()) return status;
@@ -266,25 +267,6 @@ Status KeyFieldsSet(uint8_t file, uint16_t key, StrRef text) {
     at += length;
   }
   return kOk;
-}
-
-StrRef FormatForField(char type, StrRef value, uint16_t width) {
-  if (value.IsStatus()) return value;
-  const uint16_t mark = StrAreaMark();
-  Status status = StrAreaAlloc(width, ' ');
-  if (!status.ok()) return StrError(status);
-  char* out = StrWritable(StrAreaTop());
-  const StrRef trimmed = StrTrim(value, kTrimBoth);
-  const bool numeric = type == 'N' || type == 'L' || (type >= '1' && type <= '9');
-  if (numeric) {
-    if (trimmed.len > width) return StrAreaReturn(mark, StrError(kDataOutBound));
-    std::memcpy(out + width - trimmed.len, trimmed.ptr, trimmed.len);
-  } else if ((type == 'D' || type == 'F') && width == kShortDate && trimmed.len == 8) {
-    std::memcpy(out, trimmed.ptr + 2, kShortDate);
-  } else {
-    std::memcpy(out, value.ptr, std::min(value.len, width));
-  }
-  return StrAreaReturn(mark, StrMake(out, width));
 }
 
 }  // namespace engine

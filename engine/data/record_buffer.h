@@ -62,7 +62,4 @@ StrRef FieldGetRaw(uint8_t file, uint16_t field, uint16_t half);
 // or at the first failure.
 [[nodiscard]] Status KeyFieldsSet(uint8_t file, uint16_t key, StrRef text);
 
-// The stored form of a value for a field of `type` and `width` (before the stored encodings).
-StrRef FormatForField(char type, StrRef value, uint16_t width);
-
 }  // namespace engine

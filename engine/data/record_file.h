@@ -7,7 +7,7 @@
 // locked (mode bit 2) holds a lock marker, created atomically and removed by the close or by any
 // failure of the open.
 //
-// Every operation takes a file number; 0, a number above the file count and kCurrentFile mean
+// Every operation takes a file number; 0, a number above the file count and kAlwaysCurrentFile mean
 // the current file (_CURFIL). Failures of 128 and more carry the file's path as detail text and
 // are latched with the data-file site.
 #pragma once

@@ -17,6 +17,7 @@
 
 #include "engine/core/status.h"
 #include "engine/core/str_ref.h"
+#include "engine/lang/function_seams.h"
 
 namespace engine {
 
@@ -35,7 +36,6 @@ inline constexpr uint8_t kFindGreater = 0x02;  // on status 1 read the next grea
 inline constexpr uint8_t kDeleteFindNext = 0x02;
 // ScanNext flag: start after `from`.
 inline constexpr uint8_t kScanAfter = 0x10;
-inline constexpr uint16_t kCurrentKey = 0xFFFF;
 
 // Searches `key` (kCurrentKey: the current one, which `key` then becomes) for `text`: 0 on the
 // first equal entry, 1 on the next greater one, 2 past the end. Statuses 0 (and 1 with

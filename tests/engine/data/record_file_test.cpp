@@ -12,6 +12,7 @@
 #include "engine/core/file_system_faults.h"
 #include "engine/core/string_slots.h"
 #include "engine/core/value_tables.h"
+#include "engine/data/data_functions.h"
 #include "engine/data/field_ref.h"
 #include "engine/data/file_paths.h"
 #include "engine/data/open_file_sets.h"
@@ -566,6 +567,41 @@ TEST_F(RecordFileTest, FieldsThroughBuffersAndExpressions) {
   EXPECT_EQ(testing::Show(EvalText(StrLit("NAME{}"))), "first   ");
   ASSERT_EQ(FileClose(2), kOk);
   EXPECT_EQ(FieldSet(2, 1, StrLit("x")), kFileNotInit);
+}
+
+TEST_F(RecordFileTest, TheBuiltInFunctionsReachTheRecordFiles) {
+  Fill({Rec("A", "alpha", 3), Rec("B", "beta", 4)});
+  ASSERT_EQ(FileClose(1), kOk);
+  InstallFieldAccess();
+  InstallDataFunctions();
+  const struct {
+    const char* expression;
+    const char* result;
+  } cases[] = {
+      {"FN#FLEN('items')", "2"},
+      {"FN#FLEN('ITEMS')", "2"},
+      {"FILESEL('items;0')", ""},
+      {"FN#FLEN('items')", "2"},
+      {"FILEFIND('B')", "<status 148>"},
+      {"IER(1)", ""},  // 0: the open stood on the first record
+      {"KEY$(1;1)", "A   "},
+      {"FN$FLDS(QTY{1})", "   3"},
+      {"FN#FLEN('items.FD')", "32"},  // no data file of that name: the disk file's size
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expression);
+    StrAreaScope scope;
+    EXPECT_EQ(testing::Show(EvalText(StrView(c.expression))), c.result)
+        << testing::Show(DetailText());
+  }
+  EXPECT_EQ(FileMode(1), 8);
+  ASSERT_EQ(Find(1, 2, "beta"), kFound);
+  ASSERT_EQ(FieldSet(1, 2, StrLit("renamed")), kOk);
+  StrAreaScope scope;
+  EXPECT_EQ(testing::Show(EvalText(StrLit("KEY$(1;2;2)+'/'+KEY$(1;2)"))), "beta    /renamed ");
+  EXPECT_EQ(testing::Show(EvalText(StrLit("FN$FLDS(NAME{1};2)"))), "beta    ");
+  EXPECT_EQ(testing::Show(EvalText(StrLit("IER()"))), "");
+  RemoveDataFunctions();
 }
 
 }  // namespace
