@@ -384,12 +384,17 @@ uint32_t FileRecordCount(uint8_t file) {
   if (path.IsStatus() || !CurrentFileSystem().Open(path.view(), kOpenRead, &data).ok()) return 0;
   uint64_t size = 0;
   if (!data->Size(&size).ok()) return 0;
+  const uint64_t records = size / length;
+  const uint64_t chunk_records = std::max<uint64_t>(1, kReadChunk / length);
+  std::vector<char> chunk(chunk_records * length);
   uint32_t live = 0;
-  for (uint64_t offset = 0; offset + length <= size; offset += length) {
-    char first = 0;
+  for (uint64_t first = 0; first < records; first += chunk_records) {
+    const uint64_t count = std::min(chunk_records, records - first);
     size_t got = 0;
-    if (!data->Read(offset, {&first, 1}, &got).ok() || got != 1) break;
-    if (static_cast<uint8_t>(first) != kDeletedMark) ++live;
+    if (!data->Read(first * length, {chunk.data(), count * length}, &got).ok()) break;
+    for (uint64_t i = 0; i < count && (i + 1) * length <= got; ++i) {
+      if (static_cast<uint8_t>(chunk[i * length]) != kDeletedMark) ++live;
+    }
   }
   return live;
 }

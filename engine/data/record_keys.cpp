@@ -407,9 +407,11 @@ Status RecordDelete(uint8_t file, uint8_t flags) {
   }
   const StrRef half = BufferHalf(file, kHalfCurrent);
   if (half.IsStatus()) return ReportWith(kFileNotInit, of->data_path);
+  const char first = half[0];
   StrWritable(half)[0] = static_cast<char>(kDeletedMark);
   status = of->data->Write(uint64_t{r} * of->record_length, {half.ptr, half.len});
   if (!status.ok()) {
+    StrWritable(half)[0] = first;
     return SetStatus(file, ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
   }
   for (uint16_t k = 1; k <= key_count; ++k) RemoveAt(index.Array(k), index.n, positions[k - 1u]);

@@ -358,8 +358,14 @@ TEST_F(DictionaryTest, StructuresStackAndRestore) {
   // A bad entry undoes the whole structure.
   EXPECT_EQ(DefineStructure(StrLit("bad"), StrLit("X;0;A"), StrLit("")), kBadInputData);
   EXPECT_EQ(FileCount(), 3);
+  // Open when it is removed: it is closed first, its index saved.
+  ASSERT_EQ(FileOpen(3, 0), kOk);
+  ASSERT_EQ(BufferPut(3, kHalfCurrent, StrLit("KEY001      1.50")), kOk);
+  ASSERT_EQ(RecordInsert(3), kOk);
   EXPECT_EQ(DefineStructure(StrLit("RESTORE"), StrLit(""), StrLit("")), kOk);
   EXPECT_EQ(FileCount(), 2);
+  EXPECT_FALSE(FileIsOpen(3));
+  EXPECT_EQ(folder().Read("work.DIR").size(), 12u);
   EXPECT_EQ(KeyDefCount(), 3);
   EXPECT_EQ(FieldDefCount(), 7);
   EXPECT_EQ(SysWord(kSysCurFil), 1);

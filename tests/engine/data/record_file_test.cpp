@@ -169,6 +169,10 @@ TEST_F(RecordFileTest, StepsAtBothEnds) {
   EXPECT_EQ(Current(1).substr(0, 1), "C");
   EXPECT_EQ(KeyStep(1, kStepClear), kCleared);
   EXPECT_EQ(Current(1), std::string(16, ' '));
+  BufferClear(1, 2);
+  EXPECT_EQ(Current(1), "\x1b" + std::string(15, ' '));
+  EXPECT_EQ(RecordInsert(1), kBadInputData);  // a record marked deleted is never inserted
+  EXPECT_EQ(IndexEntryCount(1), 3u);
 }
 
 TEST_F(RecordFileTest, InsertionLeavesTheCursorOnTheNewRecord) {
@@ -269,6 +273,10 @@ TEST_F(RecordFileTest, DeletedSlotsAreReusedOnlyWhileTheyHoldADeletedRecord) {
   EXPECT_EQ(CurrentRecordNumber(1), 3u);
   EXPECT_EQ(Data().substr(0, 16), Rec("Q", "other"));
   EXPECT_EQ(Data().substr(48, 16), Rec("E", "e"));
+  ASSERT_EQ(FileClose(1), kOk);
+  // Counted on disk, without the file open: the live records only.
+  folder().Write("items.FD", Data() + "\x1b" + Rec("F", "f").substr(1));
+  EXPECT_EQ(FileRecordCount(1), 4u);
 }
 
 TEST_F(RecordFileTest, TheSixtyFifthInsertionSavesTheIndexFirst) {
@@ -441,6 +449,7 @@ TEST_F(RecordFileTest, AFailedWriteLeavesTheIndexAsItWas) {
   faults.FailWrite(1);
   EXPECT_EQ(RecordDelete(1, 0), kDiskWriteError);
   EXPECT_EQ(IndexEntryCount(1), 2u);
+  EXPECT_EQ(Current(1), Rec("B", "b"));  // the buffer is not left marked deleted
   EXPECT_EQ(Insert(1, Rec("C", "c")), kFound);
   ASSERT_EQ(FileClose(1), kOk);
   SetFileSystem(nullptr);
