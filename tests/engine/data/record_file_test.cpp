@@ -514,6 +514,20 @@ TEST_F(RecordFileTest, ScanInPhysicalOrderSkipsDeletedRecords) {
   ASSERT_EQ(ScanNext(1, 0, 0, &record), kFound);
 }
 
+TEST_F(RecordFileTest, RawRecordInputAndOutput) {
+  Fill({Rec("A", "a"), Rec("B", "b")});
+  Put(1, Rec("Z", "raw"));
+  ASSERT_EQ(RecordWrite(1, 1), kOk);  // no index change: the record at 1 is simply replaced
+  EXPECT_EQ(Data().substr(16), Rec("Z", "raw"));
+  ASSERT_EQ(RecordRead(1, 0, kHalfBoth), kOk);
+  EXPECT_EQ(Current(1), Rec("A", "a"));
+  EXPECT_FALSE(BuffersDiffer(1));
+  EXPECT_EQ(RecordRead(1, 2, kHalfCurrent), kDiskReadError);
+  EXPECT_NE(testing::Show(DetailText()).find("items.FD #2"), std::string::npos);
+  EXPECT_EQ(DataFileDeleteAll(), kFeatureRemoved);
+  EXPECT_EQ(testing::Show(DetailText()), "DataFileDeleteAll");
+}
+
 TEST_F(RecordFileTest, SnapshotPutsBackPositionAndBuffers) {
   Fill({Rec("A", "a"), Rec("C", "c"), Rec("E", "e")});
   ASSERT_EQ(Find(1, 1, "C"), kFound);
