@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,10 @@ struct OpenRecordFile {
   std::string marker_path;  // empty unless opened locked
   std::string scratch;      // a record read for a comparison
   std::string key_value;    // its key value
+  bool written = false;     // records were written since the data file was last made durable
+
+  // Writes bytes at `offset` of the data file; the platform's status.
+  [[nodiscard]] Status WriteData(uint64_t offset, std::span<const char> bytes);
 };
 
 // The open file, or null.

@@ -169,7 +169,7 @@ Status WriteNewRecord(OpenRecordFile* of, const std::string& record, uint32_t* s
       const Status read =
           of->data->Read(uint64_t{candidate} * of->record_length, {&first, 1}, &got);
       if (read.ok() && got == 1 && static_cast<uint8_t>(first) == kDeletedMark) {
-        const Status written = of->data->Write(uint64_t{candidate} * of->record_length, record);
+        const Status written = of->WriteData(uint64_t{candidate} * of->record_length, record);
         if (!written.ok()) {
           return ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(candidate));
         }
@@ -184,7 +184,7 @@ Status WriteNewRecord(OpenRecordFile* of, const std::string& record, uint32_t* s
     index.changed = true;
   }
   if (count >= kNoRecord) return ReportWith(kFileIO, of->data_path);
-  const Status written = of->data->Write(size, record);
+  const Status written = of->WriteData(size, record);
   if (!written.ok()) {
     return ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(count));
   }
@@ -363,7 +363,7 @@ Status RecordUpdate(uint8_t file) {
       return SetStatus(file, ReportWith(kInternalError, of->index_path));
     }
   }
-  status = of->data->Write(uint64_t{r} * of->record_length, record);
+  status = of->WriteData(uint64_t{r} * of->record_length, record);
   if (!status.ok()) {
     return SetStatus(file, ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
   }
@@ -409,7 +409,7 @@ Status RecordDelete(uint8_t file, uint8_t flags) {
   if (half.IsStatus()) return ReportWith(kFileNotInit, of->data_path);
   const char first = half[0];
   StrWritable(half)[0] = static_cast<char>(kDeletedMark);
-  status = of->data->Write(uint64_t{r} * of->record_length, {half.ptr, half.len});
+  status = of->WriteData(uint64_t{r} * of->record_length, {half.ptr, half.len});
   if (!status.ok()) {
     StrWritable(half)[0] = first;
     return SetStatus(file, ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(r)));

@@ -108,7 +108,7 @@ Status Rebuild(uint8_t file, const ReorgPaths& paths, const ReorgProgress& progr
     }
   }
   (void)of->data->Lock(true, true);
-  Status status = live.empty() ? Status(kOk) : of->data->Write(0, live);
+  Status status = live.empty() ? Status(kOk) : of->WriteData(0, live);
   of->data->Unlock();
   if (!status.ok()) return Fail(kDiskWriteError, paths.data);
   const IndexedData data{live, length, &of->keys};

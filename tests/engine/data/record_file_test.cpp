@@ -216,6 +216,28 @@ TEST_F(RecordFileTest, UpdateWithUnchangedBuffersWritesNothing) {
   SetFileSystem(nullptr);
 }
 
+TEST_F(RecordFileTest, ClosingMakesWrittenRecordsDurable) {
+  FaultFileSystem faults(PlatformFileSystem());
+  SetFileSystem(&faults);
+  Fill({Rec("A", "a")});
+  ASSERT_EQ(FileClose(1), kOk);
+  // Nothing written: nothing to sync, even when the disk refuses everything.
+  ASSERT_EQ(FileOpen(1, 0), kOk);
+  faults.CrashAfterWrites(0);
+  EXPECT_EQ(FileClose(1), kOk);
+  faults.Reset();
+  // An update that moves no key leaves the index alone but must still reach the disk.
+  ASSERT_EQ(FileOpen(1, 0), kOk);
+  ASSERT_EQ(Find(1, 1, "A"), kFound);
+  ASSERT_EQ(FieldSet(1, 3, StrLit("5")), kOk);
+  ASSERT_EQ(RecordUpdate(1), kFound);
+  faults.CrashAfterWrites(0);
+  EXPECT_EQ(FileClose(1), kDiskWriteError);
+  EXPECT_FALSE(FileIsOpen(1));
+  SetFileSystem(nullptr);
+  EXPECT_EQ(Data(), Rec("A", "a", 5));
+}
+
 TEST_F(RecordFileTest, UpdateAndDeleteActOnlyOnACurrentRecord) {
   Fill({Rec("A", "a"), Rec("B", "b")});
   const std::string before = Data();

@@ -139,7 +139,8 @@ TEST_F(ReorganizeTest, AFailureBeforeOrDuringTheRebuildKeepsTheData) {
   EXPECT_FALSE(folder().Has("items.TMP"));
   EXPECT_EQ(Records(), (std::vector<std::string>{"Aaaaa", "Bbbbb", "Ccccc"}));
 
-  // The rebuilt file cannot be closed (its index not saved): the copy is kept.
+  // The rebuilt file cannot be closed (its data not synced, its index not saved): the copy is
+  // kept.
   FaultFileSystem faults(PlatformFileSystem());
   SetFileSystem(&faults);
   calls = 0;
@@ -148,7 +149,7 @@ TEST_F(ReorganizeTest, AFailureBeforeOrDuringTheRebuildKeepsTheData) {
                              if (++calls == 3) faults.CrashAfterWrites(1);  // the data goes in
                              return Status(kOk);
                            }),
-            kDiskIO);
+            kDiskWriteError);
   SetFileSystem(nullptr);
   EXPECT_EQ(Copy(), records);
   EXPECT_EQ(Data(), records);
