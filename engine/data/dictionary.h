@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "engine/core/status.h"
 #include "engine/core/str_ref.h"
@@ -75,6 +76,9 @@ struct KeySegments {
 // Attaches `detail` to a failure as its detail text and, for an error (128 or more), latches it
 // with the data-file site. Answers the status; 0 passes through untouched.
 Status DataReport(Status status, StrRef detail);
+inline Status DataReport(Status status, const std::string& detail) {
+  return DataReport(status, StrView(detail));
+}
 
 // ---- Defining ----------------------------------------------------------------------------
 

@@ -27,12 +27,6 @@ std::array<std::unique_ptr<OpenRecordFile>, kMaxFiles + 1> g_open;
 
 bool ValidNumber(uint8_t file) { return file >= 1 && file <= kMaxFiles; }
 
-StrRef Text(const std::string& s) { return StrView(s); }
-
-Status ReportWith(Status status, const std::string& detail) {
-  return DataReport(status, Text(detail));
-}
-
 // Reads the whole data file (`size` bytes) into `bytes`.
 Status ReadWhole(File* file, uint64_t size, std::vector<char>* bytes) {
   bytes->resize(size);
@@ -62,20 +56,20 @@ Status LoadCheckedIndex(OpenRecordFile* of) {
   } unlock{of->data.get()};
 
   uint64_t size = 0;
-  if (!of->data->Size(&size).ok()) return ReportWith(kFileIO, of->data_path);
+  if (!of->data->Size(&size).ok()) return DataReport(kFileIO, of->data_path);
   if (size % of->record_length != 0) {
-    return ReportWith(kFileIO, of->data_path + ": " + std::to_string(size) +
+    return DataReport(kFileIO, of->data_path + ": " + std::to_string(size) +
                                    " bytes are no whole number of " +
                                    std::to_string(of->record_length) + "-byte records");
   }
   const uint64_t count = size / of->record_length;
-  if (count >= kNoRecord) return ReportWith(kFileIO, of->data_path);
+  if (count >= kNoRecord) return DataReport(kFileIO, of->data_path);
 
   std::unique_ptr<File> index_file;
   const uint32_t flags = read_only ? kOpenRead : (kOpenRead | kOpenWrite | kOpenCreate);
   Status status = fs.Open(of->index_path, flags, &index_file);
   if (!status.ok() && !(read_only && status == kFileNotFound)) {
-    return ReportWith(kDiskIO, of->index_path);
+    return DataReport(kDiskIO, of->index_path);
   }
   const uint16_t key_count = static_cast<uint16_t>(of->keys.size());
   bool well_formed = true;
@@ -85,17 +79,17 @@ Status LoadCheckedIndex(OpenRecordFile* of) {
     status = IndexAllocate(&of->index, key_count, 0, 0);
   }
   index_file.reset();
-  if (!status.ok()) return ReportWith(status, of->index_path);
+  if (!status.ok()) return DataReport(status, of->index_path);
 
   std::vector<char> bytes;
   if (!ReadWhole(of->data.get(), size, &bytes).ok())
-    return ReportWith(kDiskReadError, of->data_path);
+    return DataReport(kDiskReadError, of->data_path);
   const IndexedData data{bytes, of->record_length, &of->keys};
   std::string reason = "the index file is cut short or does not fit the data file";
   if (well_formed && IndexMatchesData(of->index, data, &reason)) return kOk;
 
   status = IndexRebuild(&of->index, data);
-  if (!status.ok()) return ReportWith(status, of->index_path);
+  if (!status.ok()) return DataReport(status, of->index_path);
   std::string line = "Index rebuilt from its data file: " + of->index_path + " (" + reason + ")";
   if (!read_only) {
     if (IndexSave(StrView(of->index_path), of->index).ok()) {
@@ -141,14 +135,14 @@ Status SaveChanges(OpenRecordFile* of) {
     if (of->data->Sync().ok()) {
       of->written = false;
     } else {
-      status = ReportWith(kDiskWriteError, of->data_path);
+      status = DataReport(kDiskWriteError, of->data_path);
     }
   }
   if (of->indexed && of->index.changed && !(of->mode & kModeReadOnly)) {
     if (IndexSave(StrView(of->index_path), of->index).ok()) {
       of->index.changed = false;
     } else if (status.ok()) {
-      status = ReportWith(kDiskIO, of->index_path);
+      status = DataReport(kDiskIO, of->index_path);
     }
   }
   return status;
@@ -226,12 +220,12 @@ uint8_t FileMode(uint8_t file) {
 
 StrRef OpenDataPath(uint8_t file) {
   const OpenRecordFile* of = OpenRecord(ResolveFile(file));
-  return StrAreaReturn(StrAreaMark(), of ? Text(of->data_path) : StrLit(""));
+  return StrAreaReturn(StrAreaMark(), of ? StrView(of->data_path) : StrLit(""));
 }
 
 StrRef OpenIndexPath(uint8_t file) {
   const OpenRecordFile* of = OpenRecord(ResolveFile(file));
-  return StrAreaReturn(StrAreaMark(), of ? Text(of->index_path) : StrLit(""));
+  return StrAreaReturn(StrAreaMark(), of ? StrView(of->index_path) : StrLit(""));
 }
 
 Status FileOpen(uint8_t file, uint8_t mode) {
@@ -247,13 +241,13 @@ Status FileOpen(uint8_t file, uint8_t mode) {
   if (locked) {
     StrAreaScope scope;
     marker = ToString(LockMarkerPath(file));
-    if (fs.Exists(marker)) return ReportWith(kPermissionDenied, marker);
+    if (fs.Exists(marker)) return DataReport(kPermissionDenied, marker);
   }
   if (g_open[file]) (void)FileClose(file);
   g_ctrl[file] = DataFileCtrl{};
 
   const uint16_t record_length = RecordLength(file);
-  if (record_length == 0) return ReportWith(kBadInputData, ToString(FileBaseName(file)));
+  if (record_length == 0) return DataReport(kBadInputData, ToString(FileBaseName(file)));
   status = BufferAllocate(file, record_length);
   if (!status.ok()) return AbandonOpen(file, status);
 
@@ -271,23 +265,23 @@ Status FileOpen(uint8_t file, uint8_t mode) {
   if (locked) {
     std::unique_ptr<File> created;
     status = fs.Open(marker, kOpenWrite | kOpenCreate | kOpenExclusive, &created);
-    if (status == kFileExist) return AbandonOpen(file, ReportWith(kPermissionDenied, marker));
-    if (!status.ok()) return AbandonOpen(file, ReportWith(status, marker));
+    if (status == kFileExist) return AbandonOpen(file, DataReport(kPermissionDenied, marker));
+    if (!status.ok()) return AbandonOpen(file, DataReport(status, marker));
     open->marker_path = marker;
     status = created->Write(0, {" ", 1});
     created.reset();
-    if (!status.ok()) return AbandonOpen(file, ReportWith(status, marker));
+    if (!status.ok()) return AbandonOpen(file, DataReport(status, marker));
   }
 
   status = TakePath(file, temporary ? kPathTemporary : kPathData, &open->data_path);
   if (status.ok()) status = OpenDataFile(open);
   if (!status.ok()) {
-    (void)ReportStatus(status, Text(open->data_path));
+    (void)ReportStatus(status, StrView(open->data_path));
     return AbandonOpen(file, kNothing);
   }
   if (open->indexed) {
     status = TakePath(file, temporary ? kPathTemporary : kPathIndex, &open->index_path);
-    if (!status.ok()) return AbandonOpen(file, ReportWith(kDiskIO, open->index_path));
+    if (!status.ok()) return AbandonOpen(file, DataReport(kDiskIO, open->index_path));
     status = LoadCheckedIndex(open);
     if (!status.ok()) return AbandonOpen(file, status);
   }
@@ -328,7 +322,7 @@ Status FileReopenData(uint8_t file, Status status) {
   Status result = ResolveOpenFile(&file);
   OpenRecordFile* of = result.ok() ? g_open[file].get() : nullptr;
   if (!of) {
-    if (result.ok()) result = ReportWith(kFileIO, ToString(FileBaseName(file)));
+    if (result.ok()) result = DataReport(kFileIO, ToString(FileBaseName(file)));
     return status.ok() ? result : status;
   }
   IndexState& index = of->index;
@@ -338,7 +332,7 @@ Status FileReopenData(uint8_t file, Status status) {
   std::unique_ptr<File> previous = std::move(of->data);
   if (!OpenDataFile(of).ok()) {
     of->data = std::move(previous);
-    return status.ok() ? ReportWith(kFileIO, of->data_path) : status;
+    return status.ok() ? DataReport(kFileIO, of->data_path) : status;
   }
   previous.reset();
   if (of->indexed) {
@@ -361,12 +355,12 @@ Status RecordRead(uint8_t file, uint32_t record, uint16_t half) {
   if (!status.ok()) return status;
   OpenRecordFile* of = g_open[file].get();
   const StrRef current = BufferHalf(file, kHalfCurrent);
-  if (!of || current.IsStatus()) return ReportWith(kFileNotInit, ToString(FileBaseName(file)));
+  if (!of || current.IsStatus()) return DataReport(kFileNotInit, ToString(FileBaseName(file)));
   size_t got = 0;
   status = of->data->Read(uint64_t{record} * of->record_length,
                           {StrWritable(current), of->record_length}, &got);
   if (!status.ok() || got < of->record_length) {
-    return ReportWith(kDiskReadError, of->data_path + " #" + std::to_string(record));
+    return DataReport(kDiskReadError, of->data_path + " #" + std::to_string(record));
   }
   if (half == kHalfBoth) BufferCopy(file, 1);
   return kOk;
@@ -377,10 +371,10 @@ Status RecordWrite(uint8_t file, uint32_t record) {
   if (!status.ok()) return status;
   OpenRecordFile* of = g_open[file].get();
   const StrRef current = BufferHalf(file, kHalfCurrent);
-  if (!of || current.IsStatus()) return ReportWith(kFileNotInit, ToString(FileBaseName(file)));
+  if (!of || current.IsStatus()) return DataReport(kFileNotInit, ToString(FileBaseName(file)));
   status = of->WriteData(uint64_t{record} * of->record_length, {current.ptr, current.len});
   if (!status.ok())
-    return ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(record));
+    return DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(record));
   return kOk;
 }
 

@@ -24,17 +24,13 @@ struct Found {
   uint32_t pos = 0;
 };
 
-Status ReportWith(Status status, const std::string& detail) {
-  return DataReport(status, StrView(detail));
-}
-
 // The file to act on, open and indexed.
 Status PrepareIndexed(uint8_t* file, OpenRecordFile** of) {
   Status status = ResolveOpenFile(file);
   if (!status.ok()) return status;
   *of = OpenRecord(*file);
-  if (!*of) return ReportWith(kFileNotInit, ToString(FileBaseName(*file)));
-  if (!(*of)->indexed) return ReportWith(kIndexCmdError, (*of)->data_path);
+  if (!*of) return DataReport(kFileNotInit, ToString(FileBaseName(*file)));
+  if (!(*of)->indexed) return DataReport(kIndexCmdError, (*of)->data_path);
   return kOk;
 }
 
@@ -131,14 +127,14 @@ Status RoomForKeys(OpenRecordFile* of) {
   if (of->index.KeySlack() > 0) return kOk;
   Checkpoint(of);
   const Status status = IndexGrowKeys(&of->index);
-  return status.ok() ? status : ReportWith(status, of->index_path);
+  return status.ok() ? status : DataReport(status, of->index_path);
 }
 
 Status RoomForFree(OpenRecordFile* of) {
   if (of->index.FreeSlack() > 0) return kOk;
   Checkpoint(of);
   const Status status = IndexGrowFree(&of->index);
-  return status.ok() ? status : ReportWith(status, of->index_path);
+  return status.ok() ? status : DataReport(status, of->index_path);
 }
 
 std::string HalfCopy(uint8_t file, uint16_t half) {
@@ -157,7 +153,7 @@ Status WriteNewRecord(OpenRecordFile* of, const std::string& record, uint32_t* s
   } unlock{of->data.get()};
   uint64_t size = 0;
   if (!of->data->Size(&size).ok() || size % of->record_length != 0) {
-    return ReportWith(kFileIO, of->data_path + ": no whole number of records");
+    return DataReport(kFileIO, of->data_path + ": no whole number of records");
   }
   const uint64_t count = size / of->record_length;
   IndexState& index = of->index;
@@ -171,7 +167,7 @@ Status WriteNewRecord(OpenRecordFile* of, const std::string& record, uint32_t* s
       if (read.ok() && got == 1 && static_cast<uint8_t>(first) == kDeletedMark) {
         const Status written = of->WriteData(uint64_t{candidate} * of->record_length, record);
         if (!written.ok()) {
-          return ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(candidate));
+          return DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(candidate));
         }
         --index.f;
         index.changed = true;
@@ -183,10 +179,10 @@ Status WriteNewRecord(OpenRecordFile* of, const std::string& record, uint32_t* s
     --index.f;
     index.changed = true;
   }
-  if (count >= kNoRecord) return ReportWith(kFileIO, of->data_path);
+  if (count >= kNoRecord) return DataReport(kFileIO, of->data_path);
   const Status written = of->WriteData(size, record);
   if (!written.ok()) {
-    return ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(count));
+    return DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(count));
   }
   *slot = static_cast<uint32_t>(count);
   return kOk;
@@ -203,7 +199,7 @@ Status SetStatus(uint8_t file, Status status) {
 }
 
 Status MarkedDeleted(const OpenRecordFile* of) {
-  return ReportWith(kBadInputData, of->data_path + ": the record is marked deleted");
+  return DataReport(kBadInputData, of->data_path + ": the record is marked deleted");
 }
 
 // The search text of a key: cut to the key's length, one blank for an empty text.
@@ -225,7 +221,7 @@ Status KeyFind(uint8_t file, uint16_t key, StrRef text, uint8_t flags) {
   DataFileCtrl& ctrl = FileCtrl(file);
   if (key == kCurrentKey) key = ctrl.key;
   if (key == 0 || key > of->keys.size()) {
-    return ReportWith(kDataOutBound, of->data_path + " key " + std::to_string(key));
+    return DataReport(kDataOutBound, of->data_path + " key " + std::to_string(key));
   }
   ctrl.key = key;
   const std::string wanted = SearchText(of, key, text);
@@ -300,7 +296,7 @@ Status RecordInsert(uint8_t file) {
   Status status = PrepareIndexed(&file, &of);
   if (!status.ok()) return status;
   const std::string record = HalfCopy(file, kHalfCurrent);
-  if (record.size() != of->record_length) return ReportWith(kFileNotInit, of->data_path);
+  if (record.size() != of->record_length) return DataReport(kFileNotInit, of->data_path);
   if (static_cast<uint8_t>(record[0]) == kDeletedMark) return SetStatus(file, MarkedDeleted(of));
   status = RoomForKeys(of);
   if (!status.ok()) return SetStatus(file, status);
@@ -344,7 +340,7 @@ Status RecordUpdate(uint8_t file) {
   if (index.cursor >= index.n) return SetStatus(file, kEndOfFile);
   const std::string record = HalfCopy(file, kHalfCurrent);
   const std::string old = HalfCopy(file, kHalfRead);
-  if (record.size() != of->record_length) return ReportWith(kFileNotInit, of->data_path);
+  if (record.size() != of->record_length) return DataReport(kFileNotInit, of->data_path);
   if (record == old) return SetStatus(file, kFound);
   if (static_cast<uint8_t>(record[0]) == kDeletedMark) return SetStatus(file, MarkedDeleted(of));
 
@@ -360,12 +356,12 @@ Status RecordUpdate(uint8_t file) {
     if (previous == values[k - 1u]) continue;
     positions[k - 1u] = LocateEntry(of, k, previous, r, k == current ? index.cursor : kNoRecord);
     if (positions[k - 1u] == kNoRecord) {
-      return SetStatus(file, ReportWith(kInternalError, of->index_path));
+      return SetStatus(file, DataReport(kInternalError, of->index_path));
     }
   }
   status = of->WriteData(uint64_t{r} * of->record_length, record);
   if (!status.ok()) {
-    return SetStatus(file, ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
+    return SetStatus(file, DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
   }
   for (uint16_t k = 1; k <= key_count; ++k) {
     if (positions[k - 1u] == kNoRecord) continue;
@@ -402,17 +398,17 @@ Status RecordDelete(uint8_t file, uint8_t flags) {
     if (k == current) current_value = value;
     positions[k - 1u] = LocateEntry(of, k, value, r, k == current ? index.cursor : kNoRecord);
     if (positions[k - 1u] == kNoRecord) {
-      return SetStatus(file, ReportWith(kInternalError, of->index_path));
+      return SetStatus(file, DataReport(kInternalError, of->index_path));
     }
   }
   const StrRef half = BufferHalf(file, kHalfCurrent);
-  if (half.IsStatus()) return ReportWith(kFileNotInit, of->data_path);
+  if (half.IsStatus()) return DataReport(kFileNotInit, of->data_path);
   const char first = half[0];
   StrWritable(half)[0] = static_cast<char>(kDeletedMark);
   status = of->WriteData(uint64_t{r} * of->record_length, {half.ptr, half.len});
   if (!status.ok()) {
     StrWritable(half)[0] = first;
-    return SetStatus(file, ReportWith(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
+    return SetStatus(file, DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
   }
   for (uint16_t k = 1; k <= key_count; ++k) RemoveAt(index.Array(k), index.n, positions[k - 1u]);
   --index.n;
@@ -431,7 +427,7 @@ Status ScanNext(uint8_t file, uint32_t from, uint8_t flags, uint32_t* record) {
   if (!status.ok()) return status;
   OpenRecordFile* of = OpenRecord(file);
   const StrRef half = BufferHalf(file, kHalfCurrent);
-  if (!of || half.IsStatus()) return ReportWith(kFileNotInit, ToString(FileBaseName(file)));
+  if (!of || half.IsStatus()) return DataReport(kFileNotInit, ToString(FileBaseName(file)));
   uint64_t n = uint64_t{from} + ((flags & kScanAfter) ? 1 : 0);
   for (;; ++n) {
     size_t got = 0;

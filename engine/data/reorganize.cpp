@@ -31,10 +31,6 @@ std::string PathOf(uint8_t file, uint16_t kind) {
   return ToString(FilePath(file, kind));
 }
 
-Status Fail(Status status, const std::string& detail) {
-  return DataReport(status, StrView(detail));
-}
-
 // The whole content of a file; false when it cannot be read.
 bool ReadFile(const std::string& path, std::vector<char>* bytes) {
   std::unique_ptr<File> file;
@@ -83,7 +79,7 @@ Status Rebuild(uint8_t file, const ReorgPaths& paths, const ReorgProgress& progr
   std::unique_ptr<File> copy;
   uint64_t size = 0;
   if (!CurrentFileSystem().Open(paths.copy, kOpenRead, &copy).ok() || !copy->Size(&size).ok()) {
-    return Fail(kFileIO, paths.copy);
+    return DataReport(kFileIO, paths.copy);
   }
   const uint16_t length = of->record_length;
   const uint64_t total = size / length;
@@ -95,7 +91,7 @@ Status Rebuild(uint8_t file, const ReorgPaths& paths, const ReorgProgress& progr
     const uint64_t count = std::min<uint64_t>(kChunkRecords, total - first);
     size_t got = 0;
     const Status status = copy->Read(first * length, {chunk.data(), count * length}, &got);
-    if (!status.ok() || got < count * length) return Fail(kFileIO, paths.copy);
+    if (!status.ok() || got < count * length) return DataReport(kFileIO, paths.copy);
     for (uint64_t i = 0; i < count; ++i) {
       const char* record = chunk.data() + i * length;
       if (progress) {
@@ -110,10 +106,10 @@ Status Rebuild(uint8_t file, const ReorgPaths& paths, const ReorgProgress& progr
   (void)of->data->Lock(true, true);
   Status status = live.empty() ? Status(kOk) : of->WriteData(0, live);
   of->data->Unlock();
-  if (!status.ok()) return Fail(kDiskWriteError, paths.data);
+  if (!status.ok()) return DataReport(kDiskWriteError, paths.data);
   const IndexedData data{live, length, &of->keys};
   status = IndexRebuild(&of->index, data);
-  return status.ok() ? status : Fail(status, paths.index);
+  return status.ok() ? status : DataReport(status, paths.index);
 }
 
 }  // namespace
@@ -121,7 +117,7 @@ Status Rebuild(uint8_t file, const ReorgPaths& paths, const ReorgProgress& progr
 Status FileReorganize(uint8_t file, const ReorgProgress& progress) {
   Status status = ResolveOpenFile(&file);
   if (!status.ok()) return status;
-  if (RecordLength(file) == 0) return Fail(kBadInputData, ToString(FileBaseName(file)));
+  if (RecordLength(file) == 0) return DataReport(kBadInputData, ToString(FileBaseName(file)));
   if (FileIsOpen(file)) (void)FileClose(file);
   FileSystem& fs = CurrentFileSystem();
   const ReorgPaths paths{PathOf(file, kPathData), PathOf(file, kPathReorgCopy),
@@ -135,13 +131,13 @@ Status FileReorganize(uint8_t file, const ReorgProgress& progress) {
   const bool has_data = fs.Exists(paths.data);
   if (has_copy && has_data) {
     if (!DataWithinCopy(paths, RecordLength(file))) {
-      return Fail(kFileExist, paths.copy +
-                                  ": a reorganisation copy lies beside a data file that "
-                                  "holds other records; both are kept");
+      return DataReport(kFileExist, paths.copy +
+                                        ": a reorganisation copy lies beside a data file that "
+                                        "holds other records; both are kept");
     }
-    if (!fs.Remove(paths.data).ok()) return Fail(kFileIO, paths.data);
+    if (!fs.Remove(paths.data).ok()) return DataReport(kFileIO, paths.data);
   } else if (has_data) {
-    if (!fs.Rename(paths.data, paths.copy).ok()) return Fail(kFileIO, paths.data);
+    if (!fs.Rename(paths.data, paths.copy).ok()) return DataReport(kFileIO, paths.data);
   } else if (!has_copy) {
     status = FileOpen(file, kModeLocked);
     return status.ok() ? FileClose(file) : status;
@@ -162,7 +158,7 @@ Status FileReorganize(uint8_t file, const ReorgProgress& progress) {
   status = FileClose(file);
   if (!status.ok()) return status;
   if (torn) {
-    return Fail(kFileIO, paths.copy + ": its last record is incomplete; the copy is kept");
+    return DataReport(kFileIO, paths.copy + ": its last record is incomplete; the copy is kept");
   }
   (void)fs.Remove(paths.copy);
   return kOk;
