@@ -48,7 +48,6 @@ inline constexpr uint16_t kEnvLanguage = 4;
 inline constexpr uint16_t kEnvSearchPath = 5;
 inline constexpr uint16_t kEnvDocsFolder = 6;
 inline constexpr uint16_t kEnvHelpFolder = 7;
-inline constexpr uint16_t kEnvFunctionNames = 8;
 inline constexpr uint16_t kEnvButtonLabels = 9;
 inline constexpr uint16_t kEnvMaskParams = 10;
 inline constexpr uint16_t kEnvDatabase = 11;

@@ -15,6 +15,8 @@
 #include "engine/core/text_ops.h"
 #include "engine/core/value_tables.h"
 #include "engine/lang/expression.h"
+#include "engine/lang/format_params.h"
+#include "engine/lang/function_seams.h"
 #include "engine/lang/lang_start.h"
 #include "engine/lang/variables.h"
 #include "engine/shell/command_line.h"
@@ -36,8 +38,6 @@ namespace engine {
 
 namespace {
 
-constexpr uint16_t kNumberFormatMessage = 19;
-constexpr uint16_t kDateFormatMessage = 117;
 constexpr uint16_t kTraceStart = 0x100;    // start-up trace
 constexpr uint16_t kTraceStartLog = 0x10;  // ... written to log.txt, ending the start
 constexpr uint16_t kTraceAlways = 1;
@@ -63,13 +63,10 @@ StrRef CurrentFolderText() {
   return scope.Return(StrView(CurrentProcessEnv().CurrentFolder()));
 }
 
-// Item (0, 0): the number and date formats of the language, NUL-separated, and a blank.
+// Item (0, 0): the language's number and date formats.
 Status SetLocaleText() {
   StrAreaScope scope;
-  const StrRef text = StrFormat(
-      kMaxStrLen, StrLit("%s%s%s%s "),
-      {Message(kNumberFormatMessage), StrLit("\0"), Message(kDateFormatMessage), StrLit("\0")});
-  return SetItem(kEnvLocale, text);
+  return SetItem(kEnvLocale, LocaleText());
 }
 
 // Item (0, 2): the APNAME option, else the identifier, keeping a family that item 2 held
@@ -120,6 +117,9 @@ Status LoadDictionary(uint16_t flags) {
     }
     const Status set = SetItem(kEnvSearchPath, folder);
     if (!set.ok()) return set;
+    // The first failure is over: only the second attempt's may reach the user.
+    LatchClear();
+    DetailClear();
     status = StartDictionaryLoad();
   }
   if ((flags & kStartDictionaryOptional) && (status == kLoadStrError || status == kFileNotFound)) {
@@ -127,7 +127,6 @@ Status LoadDictionary(uint16_t flags) {
     DetailClear();
     status = kOk;
   }
-  if (status.ok()) status = StartDictionaryVariables();
   return status;
 }
 
@@ -153,6 +152,8 @@ Status StartSteps(StrRef command_line, StrRef identifier, StrRef title, uint16_t
   const uint16_t module_flags = static_cast<uint16_t>(flags << 4);
   (void)RegisterHookAs<NameResolver>(&ScreenFieldValue, kHookScreenField);
   SetNameResolver(&ScreenFieldValue);
+  SetPathExpander(&ExpandPathVars);
+  SetEnvironmentReader(&EnvironmentVariable);
   {
     StrAreaScope scope;
     const StrRef line = NormalizeCommandLine(command_line);
@@ -187,21 +188,25 @@ Status StartSteps(StrRef command_line, StrRef identifier, StrRef title, uint16_t
   return status;
 }
 
-// Frees everything the start made; answers the owner tag of a block left allocated, or 0.
-uint16_t StopEngine() {
+// Frees everything the start made. The engine's end status: the data files' stop, else 178 when
+// memory was left allocated.
+Status StopEngine() {
   EngineState& engine = Engine();
-  if (!engine.started) return 0;
+  if (!engine.started) return kOk;
   engine = EngineState{};
   RunStateRelease();
+  const Status data = StopDataFiles();
   StreamCloseAll();
   HooksClear();
   SetTaskHandler(nullptr);
   SetNameResolver(nullptr);
+  SetPathExpander(nullptr);
+  SetEnvironmentReader(nullptr);
   FontsClear();
   LangStop();
   const uint16_t leaked = MemoryStop();
   if (leaked != 0) (void)BlockPoolShutdown(true);
-  return leaked;
+  return data.ok() && leaked != 0 ? Status(kMemoryLeaks) : data;
 }
 
 }  // namespace
@@ -309,8 +314,7 @@ Status RunStartMenu(StrRef menu) {
 Status EngineEnd(ModuleCallback callback, Status status) {
   const uint16_t module_flags = static_cast<uint16_t>(Engine().flags << 4);
   const Status module_end = callback ? callback(kModuleEnd | module_flags) : Status(kOk);
-  const uint16_t leaked = StopEngine();
-  const Status engine_end = leaked != 0 ? Status(kMemoryLeaks) : Status(kOk);
+  const Status engine_end = StopEngine();
   Status result = status;
   if (result.ok()) result = module_end;
   if (result.ok()) result = engine_end;

@@ -142,11 +142,8 @@ StrRef VariableValue(int index) {
   StrAreaScope scope;
   if (index < kEnvFirst) return scope.Return(AppPath(static_cast<uint16_t>(index + 1)));
   if (index < kConfigFirst) {
-    const StrRef name =
-        ListField(kEnvironmentVariables, ',', static_cast<uint16_t>(index - kEnvFirst + 1));
-    std::string value;
-    if (!CurrentProcessEnv().Variable(name.view(), &value)) value.clear();
-    return scope.Return(PushText(value));
+    return scope.Return(EnvironmentVariable(
+        ListField(kEnvironmentVariables, ',', static_cast<uint16_t>(index - kEnvFirst + 1))));
   }
   return scope.Return(ConfigValue(index - kConfigFirst + 1));
 }
@@ -183,6 +180,13 @@ StrRef Expand(StrRef text, uint32_t blocked) {
 }
 
 }  // namespace
+
+StrRef EnvironmentVariable(StrRef name) {
+  if (name.IsStatus()) return name;
+  std::string value;
+  if (!CurrentProcessEnv().Variable(name.view(), &value)) value.clear();
+  return PushText(value);
+}
 
 StrRef ExpandPathVars(StrRef text) {
   if (text.IsStatus()) return text;

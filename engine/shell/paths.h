@@ -53,4 +53,8 @@ StrRef AppPath(uint16_t n);
 // Pushes one temporary.
 StrRef ExpandPathVars(StrRef text);
 
+// The process environment's value of the variable `name` (derived where the platform does not
+// set it, see ProcessEnv); the empty string when it has none. Pushes one temporary.
+StrRef EnvironmentVariable(StrRef name);
+
 }  // namespace engine

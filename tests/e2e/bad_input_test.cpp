@@ -14,9 +14,32 @@ TEST(BadInputTest, AMissingDictionaryIsNamedWithTheFoldersSearched) {
   app.RemoveApp("CODICC.DAT");
   const ProgramResult r = app.Run(kLedger, {"/RUN:'ExpEval A=1'"});
   EXPECT_EQ(r.exit_code, 164);
-  EXPECT_NE(r.err.find("Fatal Error Ocurred: Error File Not Found: ["), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Fatal Error Ocurred: Error File Not Found(DataFile): ["), std::string::npos)
+      << r.err;
   EXPECT_NE(r.err.find("]CODICC.DAT"), std::string::npos) << r.err;
   EXPECT_FALSE(app.Has("COFSTAT.DAT"));
+}
+
+TEST(BadInputTest, AMalformedDictionaryNamesItsBadLine) {
+  const struct {
+    const char* dictionary;
+    const char* shown;
+  } cases[] = {
+      {"01*  *00ACCOUNTS\r\n01       010 ACODE\r\n31<00x1010>\r\n", "31<00x1010>"},
+      {"01*  *00ACCOUNTS\r\n01       0x0 ACODE\r\n", "0x0 ACODE"},
+      {"31<0001010>\r\n", "31<0001010>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dictionary);
+    AppFolder app("ledger");
+    app.WriteApp("CODICC.DAT", c.dictionary);
+    const ProgramResult r = app.Run(kLedger, {"/RUN:'ExpEval A=1'"});
+    EXPECT_GE(r.exit_code, 128);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_NE(r.err.find("Fatal Error Ocurred"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(c.shown), std::string::npos) << r.err;
+    EXPECT_FALSE(app.Has("COFSTAT.DAT"));
+  }
 }
 
 TEST(BadInputTest, AConfigurationFileThatCannotBeReadIsNamed) {

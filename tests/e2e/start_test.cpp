@@ -14,17 +14,21 @@ namespace {
 TEST(StartTest, TheApplicationNameOptionWorksInEverySpelling) {
   const struct {
     const char* option;
+    const char* name;
     const char* run_state;
   } cases[] = {
-      {"--APNAME:XYZ", "XYFSTAT.DAT"},
-      {"-apname:xyz", "XYFSTAT.DAT"},
-      {"/APNAME:'xyz'", "xyFSTAT.DAT"},
+      {"--APNAME:XYZ", "XYZ", "XYFSTAT.DAT"},
+      {"-apname:xyz", "XYZ", "XYFSTAT.DAT"},
+      {"/APNAME:'xyz'", "xyz", "xyFSTAT.DAT"},
+      {"APNAME=xyz", "XYZ", "XYFSTAT.DAT"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.option);
     AppFolder app("ledger");
-    const ProgramResult r = app.Run(kLedger, {c.option, "/RUN:'ExpEval A=1'"});
+    const ProgramResult r =
+        app.Run(kLedger, {c.option, "/RUN:'ExpEval WRITE('name.txt';-3;_$(0;2))'"});
     EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(app.Read("name.txt"), c.name);
     EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(app.work()) / c.run_state));
     EXPECT_FALSE(app.Has("COFSTAT.DAT"));
     // The file holds "0": the run ended normally.
@@ -55,6 +59,27 @@ TEST(StartTest, ConfigurationFileNamesExpandTheDataFolderAndThePrefix) {
   EXPECT_GE(r.exit_code, 128);
   EXPECT_NE(r.err.find("data\\COPARINI.DAT"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(app.root()), std::string::npos) << r.err;
+}
+
+TEST(StartTest, FileNamesExpandPathAndEnvironmentVariablesOncePerVariable) {
+  AppFolder app("ledger");
+  const std::filesystem::path data = std::filesystem::path(app.root()) / "data";
+  std::ofstream(data / "big.dat") << std::string(1234, 'x');
+  app.Write("small.dat", "12345");
+  const ProgramResult r =
+      app.Run(kLedger,
+              {"/RUN:'ExpEval WRITE('len.txt';-3;FN$TRIM(FN#FLEN('%APPPATH_DATA%\\big.dat')+"
+               "FN#FLEN('%temp%\\big.dat')+FN#FLEN('%NOSUCHNAME%small.dat')))'"},
+              {{"TMPDIR", data.string()}, {"TEMP", ""}});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(app.Read("len.txt"), "2473");
+  // A variable whose value holds its own name is expanded once, and the run ends.
+  const ProgramResult self =
+      app.Run(kLedger, {"/RUN:'ExpEval L=FN#FLEN('%TEMP%\\x');WRITE('done.txt';-3;'done')'"},
+              {{"TEMP", "%TEMP%%TEMP%"}});
+  EXPECT_FALSE(self.timed_out);
+  EXPECT_EQ(self.exit_code, 0) << self.err;
+  EXPECT_EQ(app.Read("done.txt"), "done");
 }
 
 TEST(StartTest, AMissingRequiredConfigurationFileEndsWith164NamingIt) {

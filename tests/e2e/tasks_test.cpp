@@ -15,6 +15,35 @@ TEST(TasksTest, ARunTaskLineThatSucceedsEndsWithZeroAndSaysNothing) {
   EXPECT_EQ(app.Read("COFSTAT.DAT"), "0");
 }
 
+TEST(TasksTest, ARunTaskLineLeavesTheFileItWrites) {
+  const struct {
+    const std::string* program;
+    const char* fixture;
+  } cases[] = {{&kLedger, "ledger"}, {&kBilling, "billing"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fixture);
+    AppFolder app(c.fixture);
+    const ProgramResult r =
+        app.Run(*c.program, {"/RUN:'ExpEval WRITE('out.txt';-3;FN$TRIM(2+3*4))'"});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(app.Read("out.txt"), "14");
+  }
+}
+
+TEST(TasksTest, AnInputScriptRunsItsLinesInOrderBeforeTheRunOption) {
+  AppFolder app("ledger");
+  app.Write("script.txt",
+            "ExpEval WRITE('a.txt';-3;'first')\r\n"
+            "ExpEval N=6*7\r\n"
+            "ExpEval,WRITE('b.txt';-3;FN$TRIM(N))\n");
+  const ProgramResult r =
+      app.Run(kLedger, {"/INPUT:script.txt", "/RUN:'ExpEval WRITE('c.txt';-3;FN$TRIM(N+1))'"});
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(app.Read("a.txt"), "first");
+  EXPECT_EQ(app.Read("b.txt"), "42");
+  EXPECT_EQ(app.Read("c.txt"), "43");
+}
+
 TEST(TasksTest, AnUnknownTaskEndsWith163AndMessage0031) {
   const struct {
     const std::string* program;
@@ -42,10 +71,16 @@ TEST(TasksTest, AFailingExpressionIsTheExitStatus) {
 
 TEST(TasksTest, TheInputScriptRunsUntilALineFails) {
   AppFolder app("ledger");
-  app.Write("script.txt", "ExpEval A=1\r\n\r\nNoSuchTask\r\nExpEval B=1\r\n");
-  const ProgramResult r = app.Run(kLedger, {"/INPUT:script.txt", "/RUN:'ExpEval C=1'"});
+  app.Write("script.txt",
+            "ExpEval WRITE('a.txt';-3;'a')\r\n\r\nNoSuchTask\r\n"
+            "ExpEval WRITE('b.txt';-3;'b')\r\n");
+  const ProgramResult r =
+      app.Run(kLedger, {"/INPUT:script.txt", "/RUN:'ExpEval WRITE('c.txt';-3;'c')'"});
   EXPECT_EQ(r.exit_code, 163);
   EXPECT_EQ(Occurrences(r.err, "Process not defined"), 1u) << r.err;
+  EXPECT_TRUE(app.Has("a.txt"));
+  EXPECT_FALSE(app.Has("b.txt"));
+  EXPECT_FALSE(app.Has("c.txt"));
 }
 
 TEST(TasksTest, LedgerAcceptsLnManMainAndBillingOpensItsDocumentWindow) {

@@ -13,6 +13,7 @@
 #include "engine/core/error_latch.h"
 #include "engine/core/string_slots.h"
 #include "engine/core/value_tables.h"
+#include "engine/data/dictionary.h"
 #include "engine/lang/variables.h"
 #include "engine/shell/process_env.h"
 #include "engine/shell/run_state.h"
@@ -52,10 +53,10 @@ class EngineStartTest : public ::testing::Test {
     return EngineStart(StrView(line), StrLit("COLDGR01:Orvendal"), StrLit("Orvendal Accounts"),
                        flags, &RecordingModule);
   }
-  // A minimal application: dictionary and fixed configuration in `folder`.
-  void Application(const std::string& folder = "", const std::string& prefix = "CO") {
-    const std::string at = folder.empty() ? "" : folder + "/";
-    if (!folder.empty()) std::filesystem::create_directories(dir_.path() / folder);
+  // A minimal application: dictionary and fixed configuration in `folder` (the program's).
+  void Application(const std::string& folder = "bin", const std::string& prefix = "CO") {
+    const std::string at = folder + "/";
+    std::filesystem::create_directories(dir_.path() / folder);
     dir_.Write(at + prefix + "DICC.DAT", "01*  *00ACCOUNTS\r\n01       010 ACODE\r\n");
     dir_.Write(at + prefix + "CLCFIX.DAT", "FIXED=1\r\n");
   }
@@ -94,7 +95,7 @@ TEST_F(EngineStartTest, AStartSetsIdentityAndPathsAndCallsTheModuleInOrder) {
 }
 
 TEST_F(EngineStartTest, ApNameRenamesTheApplicationAndItsFiles) {
-  Application("", "xy");
+  Application("bin", "xy");
   ASSERT_EQ(Start("ledger /APNAME:'xyz'"), kOk) << LastBoxText();
   EXPECT_EQ(Item(kEnvAppName), "xyz");
   EXPECT_TRUE(dir_.Has("xyFSTAT.DAT"));
@@ -105,6 +106,37 @@ TEST_F(EngineStartTest, TheDictionaryIsLookedForInTheDPathFolderWhenTheProgramFo
   dir_.Write("COCLCFIX.DAT", "FIXED=2\r\n");
   ASSERT_EQ(Start("ledger /DPATH:'" + (dir_ / "apps") + "'"), kOk) << LastBoxText();
   EXPECT_EQ(Item(kEnvSearchPath), dir_ / "apps");
+}
+
+TEST_F(EngineStartTest, TheDictionaryNamesItsFilesAsVariables) {
+  Application();
+  ASSERT_EQ(Start("ledger"), kOk) << LastBoxText();
+  ASSERT_EQ(FileCount(), 1);
+  int16_t number = 0;
+  EXPECT_TRUE(VarInteger(StrLit("accounts"), &number));
+  EXPECT_EQ(number, 1);
+}
+
+TEST_F(EngineStartTest, AFailedDictionaryLoadIsRetriedFromAnEmptyDictionary) {
+  // The program's folder holds a dictionary that fails after defining a file; the DPATH folder
+  // a good one. Only the good one's files may remain.
+  Application("apps");
+  dir_.Write("bin/CODICC.DAT", "01*  *00BROKEN\r\n01       010 ACODE\r\n31<00x>\r\n");
+  ASSERT_EQ(Start("ledger /DPATH:'" + (dir_ / "apps") + "'"), kOk) << LastBoxText();
+  ASSERT_EQ(FileCount(), 1);
+  EXPECT_EQ(FileBaseName(1).view(), "accounts");
+  int16_t number = 0;
+  EXPECT_TRUE(VarInteger(StrLit("accounts"), &number));
+  EXPECT_EQ(number, 1);
+  EXPECT_TRUE(host_.boxes().empty());
+}
+
+TEST_F(EngineStartTest, AMalformedDictionaryEndsTheStartNamingTheLine) {
+  Application();
+  dir_.Write("bin/CODICC.DAT", "01*  *00BROKEN\r\n01       010 ACODE\r\n31<00x>\r\n");
+  EXPECT_EQ(Start("ledger /DPATH:'" + (dir_ / "bin") + "'"), kBadInputData);
+  EXPECT_NE(LastBoxText().find("31<00x>"), std::string::npos) << LastBoxText();
+  EXPECT_EQ(g_codes, (std::vector<uint16_t>{0x21}));
 }
 
 TEST_F(EngineStartTest, AMissingDictionaryIsShownAndEndsTheStartUnlessItIsOptional) {
@@ -124,7 +156,7 @@ TEST_F(EngineStartTest, AMissingDictionaryIsShownAndEndsTheStartUnlessItIsOption
 
 TEST_F(EngineStartTest, TheRequiredConfigurationFileMissingIs164NamingIt) {
   Application();
-  std::filesystem::remove(dir_.path() / "COCLCFIX.DAT");
+  std::filesystem::remove(dir_.path() / "bin" / "COCLCFIX.DAT");
   EXPECT_EQ(Start("ledger"), kFileNotFound);
   EXPECT_EQ(LastBoxText(), "Error File Not Found: COCLCFIX.DAT");
   EXPECT_FALSE(dir_.Has("COFSTAT.DAT"));
