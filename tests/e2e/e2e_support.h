@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,6 +49,19 @@ class AppFolder {
   }
   std::string Read(const std::string& name) const { return root_.Read("work/" + name); }
   bool Has(const std::string& name) const { return root_.Has("work/" + name); }
+  // The name of the file in work/ whose name equals `name` without regard to case; empty when
+  // there is none.
+  std::string Find(const std::string& name) const {
+    for (const auto& entry : std::filesystem::directory_iterator(work())) {
+      const std::string found = entry.path().filename().string();
+      if (found.size() == name.size() &&
+          std::equal(found.begin(), found.end(), name.begin(),
+                     [](char a, char b) { return std::toupper(a) == std::toupper(b); })) {
+        return found;
+      }
+    }
+    return {};
+  }
 
   // Runs `program` in work/ with the arguments.
   ProgramResult Run(const std::string& program, std::vector<std::string> args,

@@ -64,11 +64,21 @@ TEST(RunStateTest, AKilledRunLeavesOneAndTheNextStartAsksOnceToRecover) {
     EXPECT_EQ(held.program().Wait().signal, SIGKILL);
   }
   EXPECT_EQ(app.Read("COFSTAT.DAT"), "1");
-  const ProgramResult r = app.Run(kLedger, {"/RUN:'ExpEval A=1'"});
+  // What an interrupted reorganisation leaves: the records in the copy, no data file. The
+  // recovery rebuilds the data file from it.
+  app.Write("ACCOUNTS.TMP",
+            std::string("0000000001") + std::string(30, 'a') + "0000000002" + std::string(30, 'b'));
+  const ProgramResult r =
+      app.Run(kLedger, {"/RUN:'ExpEval WRITE('n.txt';-3;FN$TRIM(FN#FLEN('accounts')))'"});
   EXPECT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(Occurrences(r.err, kRecovery), 1u) << r.err;
   EXPECT_NE(r.err.find(std::string(kRecovery) + " [Yes]"), std::string::npos) << r.err;
   EXPECT_EQ(app.Read("COFSTAT.DAT"), "0");
+  EXPECT_EQ(app.Read("n.txt"), "2");
+  const std::string data_file = app.Find("ACCOUNTS.FD");
+  ASSERT_FALSE(data_file.empty());
+  EXPECT_EQ(app.Read(data_file).size(), 80u);
+  EXPECT_EQ(app.Find("ACCOUNTS.TMP"), "");
   // A normal end asks nothing the next time.
   const ProgramResult again = app.Run(kLedger, {"/RUN:'ExpEval A=1'"});
   EXPECT_EQ(again.exit_code, 0);
@@ -78,10 +88,13 @@ TEST(RunStateTest, AKilledRunLeavesOneAndTheNextStartAsksOnceToRecover) {
 TEST(RunStateTest, ASecondCopyRunningAtTheSameTimeIsDetected) {
   AppFolder app("ledger");
   HeldRun first(app, {"/RUN:'ExpEval A=1'"});
-  // The second copy sees a running copy, not a crash: nothing to recover.
+  // The second copy sees a running copy, not a crash: nothing is asked, and nothing is rebuilt
+  // under the copy that is running.
+  app.Write("ACCOUNTS.TMP", std::string("0000000001") + std::string(30, 'a'));
   const ProgramResult second = app.Run(kLedger, {"/RUN:'ExpEval B=1'"});
   EXPECT_EQ(second.exit_code, 0) << second.err;
   EXPECT_EQ(Occurrences(second.err, kRecovery), 0u) << second.err;
+  EXPECT_TRUE(app.Has("ACCOUNTS.TMP"));
   // The first copy still runs: its "1" stays.
   EXPECT_EQ(app.Read("COFSTAT.DAT"), "1");
   // The second copy wrote the file, so the first copy's next task is refused.
