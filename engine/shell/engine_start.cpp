@@ -82,7 +82,7 @@ Status SetApplicationName(StrRef identifier) {
   return SetItem(kEnvAppName, identifier);
 }
 
-// Step 7: trace bits, identity and paths.
+// The trace bits, the identity and the paths.
 Status SetIdentity(StrRef identifier, StrRef title) {
   StrAreaScope scope;
   SysWordSet(kSysTrace, static_cast<int16_t>(StrToInt(OptionValue(kOptTrace)) | kTraceAlways));
@@ -103,7 +103,7 @@ bool ApNameRenames(StrRef identifier) {
   return !apname.IsStatus() && !apname.empty() && apname.view() != identifier.view();
 }
 
-// Step 8: the dictionary along the search path, else along the DPATH option or the APPS folder
+// The dictionary along the search path, else along the DPATH option or the APPS folder
 // beside the current folder.
 Status LoadDictionary(uint16_t flags) {
   StrAreaScope scope;
@@ -130,7 +130,7 @@ Status LoadDictionary(uint16_t flags) {
   return status;
 }
 
-// Step 10: the start-up trace. Answers the status the start goes on with.
+// The start-up trace. Answers the status the start goes on with.
 Status StartTrace(Status status) {
   const uint16_t trace = static_cast<uint16_t>(SysWord(kSysTrace));
   if (!(trace & kTraceStart)) return status;
