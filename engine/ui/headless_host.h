@@ -1,6 +1,8 @@
 // HeadlessHost: the WindowHost without a display. Every message box is recorded (title, text,
 // kind and the answer given) for a test or a batch run to read, and answered from a queue of
-// scripted answers; with the queue empty, a box takes its default button.
+// scripted answers; with the queue empty, a box takes its default button. In a batch run the
+// boxes are also echoed to a stream (standard error), so that what the program said reaches the
+// user.
 #pragma once
 
 #include <deque>
@@ -10,6 +12,8 @@
 #include "engine/ui/window_host.h"
 
 namespace engine {
+
+class File;
 
 struct MessageBoxRecord {
   std::string title;
@@ -31,10 +35,16 @@ class HeadlessHost : public WindowHost {
     answers_.clear();
     boxes_.clear();
   }
+  // Echoes every box from now on to `stream` as "title: text" (the answer in brackets when the
+  // box offers a choice), in UTF-8; null stops the echo. The caller keeps ownership.
+  void EchoTo(File* stream) { echo_ = stream; }
 
  private:
+  void Echo(const MessageBoxRecord& box, const BoxStyle& style);
+
   std::deque<BoxButton> answers_;
   std::vector<MessageBoxRecord> boxes_;
+  File* echo_ = nullptr;
 };
 
 }  // namespace engine
