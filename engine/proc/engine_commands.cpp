@@ -11,6 +11,7 @@
 #include "engine/core/string_area.h"
 #include "engine/core/text_ops.h"
 #include "engine/core/value_tables.h"
+#include "engine/data/dictionary.h"
 #include "engine/lang/function_seams.h"
 #include "engine/lang/variables.h"
 #include "engine/proc/procedure_compiler.h"
@@ -169,6 +170,10 @@ Status Wait(const CommandArgs& args) {
   return kOk;
 }
 
+Status FileStruct(const CommandArgs& args) {
+  return DefineStructure(args.Text(1), args.Text(2), args.Text(3));
+}
+
 Status FileSelect(const CommandArgs& args) {
   const StrRef set = args.Text(1);
   if (args.IsString(1) && set.len > 1) return CurrentDataFileFunctions().OpenFileSet(set);
@@ -195,6 +200,7 @@ void EngineCommandsInstall() {
   CommandOperationSet(kKwMessage, Message);
   CommandOperationSet(kKwWait, Wait);
   CommandOperationSet(kKwFileSelect, FileSelect);
+  CommandOperationSet(kKwFileStruct, FileStruct);
 }
 
 StrRef SystemCommandLine(StrRef text) {

@@ -6,7 +6,8 @@
 // CONNECT, SHELL, REMOTE and RC_UPDATE always answer 148.
 //
 // The operations the procedure subsystem carries out itself are registered by
-// EngineCommandsInstall: KILL, SYSTEM, MESSAGE, WAIT (a pause) and FILESELECT with a file set.
+// EngineCommandsInstall: KILL, SYSTEM, MESSAGE, WAIT (a pause), FILESELECT with a file set and
+// FILESTRUCT.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/core/string_slots.h"
+#include "engine/data/dictionary.h"
 #include "engine/lang/function_seams.h"
 
 namespace engine {
@@ -20,6 +21,7 @@ Status NoEvents() { return kOk; }
 
 constexpr std::array<RunResource, kRunResourceKinds> kDefaults = {{
     {FileSetDepth, RestoreFileSet},
+    {StructureDepth, RestoreStructure},
     {NoneOpen, NothingToClose},
     {NoneOpen, NothingToClose},
 }};

@@ -1,11 +1,12 @@
 // What a procedure run reaches beyond the language: the window events it lets through before
 // each statement (with the user's request to cancel), and the things a whole run may leave open
-// (data-file set selections, output devices, windows), counted before the run and closed again
-// down to those counts after it, whatever the run's status.
+// (data-file set selections, run-time file structures, output devices, windows), counted before
+// the run and closed again down to those counts after it, whatever the run's status.
 //
 // Each kind is served by the subsystem that owns it, which installs its operations at start-up.
 // Until then the defaults apply: file sets are the stack of StringSlots group 33 restored through
-// the data-file seam, no device or window is ever open, and no event is waiting.
+// the data-file seam, structures the dictionary's structure stack, no device or window is ever
+// open, and no event is waiting.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +15,8 @@
 
 namespace engine {
 
-enum class RunResourceKind : uint8_t { kFileSets, kDevices, kWindows };
-inline constexpr int kRunResourceKinds = 3;
+enum class RunResourceKind : uint8_t { kFileSets, kStructures, kDevices, kWindows };
+inline constexpr int kRunResourceKinds = 4;
 
 // How many of a kind are open, and the closing of the newest one.
 struct RunResource {
@@ -36,8 +37,8 @@ struct OpenCounts {
   uint16_t count[kRunResourceKinds] = {};
 };
 OpenCounts CountOpen();
-// Closes, kind by kind (file sets, devices, windows), the newest ones until no more are open
-// than `counts` says, and then lets the remaining queued window work through. A close that
+// Closes, kind by kind (file sets, structures, devices, windows), the newest ones until no more are
+// open than `counts` says, and then lets the remaining queued window work through. A close that
 // fails, or that leaves the count where it was, ends that kind. The first failure is the result.
 [[nodiscard]] Status CloseDownTo(const OpenCounts& counts);
 

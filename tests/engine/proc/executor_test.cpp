@@ -6,6 +6,7 @@
 #include <string>
 
 #include "engine/core/value_tables.h"
+#include "engine/data/dictionary.h"
 #include "engine/proc/command_chain.h"
 #include "engine/proc/engine_commands.h"
 #include "engine/proc/procedure_executor.h"
@@ -332,6 +333,25 @@ TEST_F(ExecutorTest, AWholeRunRestoresTheFileSetsItSelected) {
   ASSERT_EQ(SlotCount(kGroupOpenFileSets), 1);
   EXPECT_EQ(Show(SlotLast(kGroupOpenFileSets)), "BEFORE");
   ASSERT_EQ(SlotClearGroup(kGroupOpenFileSets), kOk);
+}
+
+TEST_F(ExecutorTest, RunTimeStructuresGoWithTheWholeRunThatDefinedThem) {
+  ASSERT_EQ(DefineStructure(StrLit("BEFORE"), StrLit("K;4;A"), StrLit("<0001004>")), kOk);
+  const std::string define = "FILESTRUCT 'WORK','CODE;6;A,AMOUNT;10;2','<0001006>'\r\n";
+  ASSERT_EQ(RunText(define + "FILESTRUCT 'TMP','X;1;A'\r\nF=_CURFIL"), kOk) << Detail();
+  EXPECT_EQ(Eval("F"), "3");
+  EXPECT_EQ(FileCount(), 1);
+  EXPECT_EQ(StructureDepth(), 1);
+  // A failing run too, and a structure undone by the procedure itself.
+  EXPECT_EQ(RunText(define + "FILESTRUCT 'RESTORE'\r\n" + define + "A='x'-1"), kTypeMismatch);
+  EXPECT_EQ(FileCount(), 1);
+  EXPECT_EQ(RunText("FILESTRUCT 'BAD','X;0;A'"), kBadInputData);
+  EXPECT_EQ(FileCount(), 1);
+  // Run by function name, the structure stays.
+  Write("F.PRC", "DEF_FN F\r\n" + define + "END");
+  EXPECT_EQ(ProcedureRun(StrLit("F"), StrLit("F.PRC"), 0), kOk);
+  EXPECT_EQ(FileCount(), 2);
+  EXPECT_EQ(StructureDepth(), 2);
 }
 
 }  // namespace

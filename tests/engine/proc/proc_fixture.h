@@ -11,6 +11,7 @@
 #include "engine/core/streams.h"
 #include "engine/core/string_area.h"
 #include "engine/core/string_slots.h"
+#include "engine/data/data_start.h"
 #include "engine/lang/expression.h"
 #include "engine/lang/function_seams.h"
 #include "engine/lang/lang_start.h"
@@ -38,10 +39,11 @@ class ProcFixture : public CoreFixture {
     SetWindowHost(&host_);
   }
   void TearDown() override {
+    EXPECT_EQ(DataStop(), kOk);
     ProceduresStop();
     SetEventPump(nullptr);
-    for (RunResourceKind kind :
-         {RunResourceKind::kFileSets, RunResourceKind::kDevices, RunResourceKind::kWindows}) {
+    for (RunResourceKind kind : {RunResourceKind::kFileSets, RunResourceKind::kStructures,
+                                 RunResourceKind::kDevices, RunResourceKind::kWindows}) {
       SetRunResource(kind, {});
     }
     SetSystemServices(nullptr);
