@@ -83,11 +83,11 @@ void Painter::Box(int32_t row, int32_t column, int32_t width, int32_t height,
     Put(r, column, '|', kCellFrame);
     Put(r, column + width - 1, '|', kCellFrame);
   }
-  if (!title.empty() && width > 6) {
-    Put(row, column + 1, ' ', kCellFrame);
-    const int32_t shown = std::min<int32_t>(static_cast<int32_t>(title.size()), width - 5);
-    Text(row, column + 2, title, kCellFrame, shown);
-    Put(row, column + 2 + shown, ' ', kCellFrame);
+  if (!title.empty() && width > 7) {
+    Put(row, column + 2, ' ', kCellFrame);
+    const int32_t shown = std::min<int32_t>(static_cast<int32_t>(title.size()), width - 6);
+    Text(row, column + 3, title, kCellFrame, shown);
+    Put(row, column + 3 + shown, ' ', kCellFrame);
   }
 }
 
@@ -225,7 +225,8 @@ void Painter::Control(const ModelWindow& c, int32_t row, int32_t column) {
     case ControlKind::kEdit: {
       std::string shown = (c.style & kCtlPassword) ? std::string(c.text.size(), '*') : c.text;
       size_t first = 0;
-      if (shown.size() >= static_cast<size_t>(width)) {
+      const bool focused = model_.focused() == c.handle;
+      if (focused && shown.size() >= static_cast<size_t>(width)) {
         const size_t caret = std::min<size_t>(c.caret, shown.size());
         if (caret >= static_cast<size_t>(width)) first = caret - static_cast<size_t>(width) + 1;
       }
@@ -236,7 +237,7 @@ void Painter::Control(const ModelWindow& c, int32_t row, int32_t column) {
         left = column + width - static_cast<int32_t>(shown.size());
       }
       Text(row, left, shown, kCellInput);
-      if (model_.focused() == c.handle) {
+      if (focused) {
         grid_.cursor_row = row;
         grid_.cursor_column =
             std::min(column + width - 1, left + static_cast<int32_t>(c.caret - first));
@@ -245,7 +246,7 @@ void Painter::Control(const ModelWindow& c, int32_t row, int32_t column) {
     }
     case ControlKind::kCheckBox:
       Text(row, column, c.checked ? "[X]" : "[ ]", kCellInput);
-      Text(row, column + 4, c.text, kCellNormal, std::max(0, width - 4));
+      Text(row, column + 3, c.text, kCellNormal, std::max(0, width - 3));
       break;
     case ControlKind::kButton: {
       const int32_t inner = std::max(0, width - 2);

@@ -283,6 +283,8 @@ void Deliver(const HostEvent& event) {
     }
     case EventKind::kSetFocus:
     case EventKind::kKillFocus: {
+      // Focus changes are queued: one that a later change overtook is no news any more.
+      if (event.kind == EventKind::kSetFocus && host.GetFocus() != event.target) return;
       if (!host.IsControl(event.target)) break;
       const WinHandle window = host.ParentOf(event.target);
       if (event.kind == EventKind::kSetFocus && StackFind(window)) {
@@ -633,7 +635,9 @@ Status WinDispatch(WinHandle source, ActionCode action) {
       if (status == kOk) status = FormAction(window, action);
       break;
   }
-  if ((status & kCloseBit) && status < kTypeMismatch) {
+  // The close bit is a flag of the small statuses a form answers; 121 to 127 are conditions
+  // to show (126 for a value the field refused must not close the form), whatever their bits.
+  if ((status & kCloseBit) && status < kDetailOnly) {
     const WinHandle top = StackTop();
     if (top != kNoWindow) WinPostClose(top);
     status = static_cast<uint16_t>(status & ~kAuxNoBits);

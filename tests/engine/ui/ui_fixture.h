@@ -17,6 +17,7 @@
 #include "engine/ui/screen_geometry.h"
 #include "engine/ui/window_layer.h"
 #include "support/core_fixture.h"
+#include "support/temp_folder.h"
 
 namespace engine::testing {
 
@@ -48,6 +49,15 @@ class UiFixture : public CoreFixture {
   WinHandle OpenDialog(uint16_t columns, uint16_t rows, StrRef title = StrLit("Dialog")) {
     SetExtentOverride(ScreenExtent{columns, rows, 0, 0, 0, 0});
     const WinHandle window = WinOpen(kKindDialog, 0, title, kNoWindow, -1, -1, nullptr);
+    ResetExtentOverride();
+    if (window != kNoWindow) WinShow(window);
+    return window;
+  }
+
+  // A main window under the test's windows, so that closing them does not end the loop.
+  WinHandle OpenMain() {
+    SetExtentOverride(ScreenExtent{80, 22, 0, 0, 0, 0});
+    const WinHandle window = WinOpen(kKindMain, 0, StrLit("Main"), kNoWindow, -1, -1, nullptr);
     ResetExtentOverride();
     if (window != kNoWindow) WinShow(window);
     return window;
