@@ -11,6 +11,7 @@
 #include "engine/core/string_area.h"
 #include "engine/core/string_slots.h"
 #include "engine/core/text_ops.h"
+#include "engine/lang/dates.h"
 #include "engine/ui/window_host.h"
 
 namespace engine {
@@ -29,10 +30,7 @@ StrRef TwoDigits(int n) { return IntToStrPadded(static_cast<int16_t>(n), 2, '0')
 }  // namespace
 
 StrRef ReportDateText(const LocalDateTime& now) {
-  StrAreaScope scope;
-  return scope.Return(
-      StrFormat(kHeaderMax, StrLit("%s-%s-%s"),
-                {TwoDigits(now.day), TwoDigits(now.month), IntToStrPadded(now.year, 4, '0')}));
+  return FormatDateLongYear(Date{now.year, now.month, now.day});
 }
 
 StrRef ReportTimeText(const LocalDateTime& now) {

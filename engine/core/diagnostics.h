@@ -17,7 +17,8 @@ inline constexpr StrRef kAssertionTitle = StrLit("Assertion Fail");
 // The exit status of a process ended by a failed invariant (141, INTERNALERROR).
 inline constexpr int kInvariantExitStatus = kInternalError;
 
-// The date of a dated report, day-month-year with a four-digit year ("05-03-2024"); pushed.
+// The date of a dated report: the long-year date of the language ("03-05-2024" month first,
+// "05-03-2024" in the languages that write the day first); pushed.
 StrRef ReportDateText(const LocalDateTime& now);
 // The time of a dated report, "hh:mm:ss"; pushed.
 StrRef ReportTimeText(const LocalDateTime& now);

@@ -3,12 +3,14 @@
 
 #include "engine/core/messages.h"
 #include "engine/lang/expression.h"
+#include "engine/lang/function_table.h"
 #include "engine/lang/variables.h"
 
 namespace engine {
 
 Status LangStart() {
   Status status = SystemVariablesInit();
+  if (status.ok()) status = FunctionTableStart();
   if (!status.ok()) return status;
   SetLangVarsEvaluator(EvalAssignment);
   return kOk;
@@ -16,6 +18,7 @@ Status LangStart() {
 
 void LangStop() {
   SetLangVarsEvaluator(nullptr);
+  FunctionTableStop();
   VariablesStop();
 }
 

@@ -22,7 +22,7 @@ using testing::Show;
 
 constexpr LocalDateTime kMoment{2024, 3, 5, 9, 5, 3, 250};
 constexpr const char* kMomentHeader =
-    "*****************************\r\n Date:05-03-2024 - Time:09:05:03 - User:0\r\n";
+    "*****************************\r\n Date:03-05-2024 - Time:09:05:03 - User:0\r\n";
 constexpr const char* kFooter = "\r\n**********************\r\n\r\n";
 
 class DiagnosticsTest : public testing::CoreFixture {
@@ -41,18 +41,22 @@ class DiagnosticsTest : public testing::CoreFixture {
   testing::TempFolder dir_{true};
 };
 
-TEST_F(DiagnosticsTest, ReportDatesAreDayMonthLongYearAndTimesHaveSeconds) {
+TEST_F(DiagnosticsTest, ReportDatesAreLongYearDatesInTheLanguageOrderAndTimesHaveSeconds) {
   const struct {
     LocalDateTime when;
+    const char* language;
     const char* date;
     const char* time;
   } cases[] = {
-      {kMoment, "05-03-2024", "09:05:03"},
-      {{1999, 12, 31, 23, 59, 59, 0}, "31-12-1999", "23:59:59"},
-      {{987, 1, 1, 0, 0, 0, 0}, "01-01-0987", "00:00:00"},
+      {kMoment, "", "03-05-2024", "09:05:03"},
+      {kMoment, "EN", "03-05-2024", "09:05:03"},
+      {kMoment, "ES", "05-03-2024", "09:05:03"},
+      {{1999, 12, 31, 23, 59, 59, 0}, "IT", "31-12-1999", "23:59:59"},
+      {{987, 1, 1, 0, 0, 0, 0}, "DE", "01-01-0987", "00:00:00"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.date);
+    SCOPED_TRACE(std::string(c.language) + " " + c.date);
+    ASSERT_EQ(SlotSet(kGroupEnvironment, kEnvLanguage, StrView(c.language)), kOk);
     EXPECT_EQ(Show(ReportDateText(c.when)), c.date);
     EXPECT_EQ(Show(ReportTimeText(c.when)), c.time);
   }
@@ -64,7 +68,7 @@ TEST_F(DiagnosticsTest, AReportIsAppendedWithItsHeaderAndFooter) {
   ASSERT_EQ(WriteReport(StrLit("second\r\nline"), StrLit("report.log")), kOk);
   EXPECT_EQ(dir_.Read("report.log"),
             std::string(kMomentHeader) + "first" + kFooter +
-                "*****************************\r\n Date:06-03-2024 - Time:10:00:00 - User:0\r\n"
+                "*****************************\r\n Date:03-06-2024 - Time:10:00:00 - User:0\r\n"
                 "second\r\nline" +
                 kFooter);
 }

@@ -6,6 +6,7 @@
 #include "engine/core/messages.h"
 #include "engine/core/string_slots.h"
 #include "engine/lang/expression.h"
+#include "engine/lang/variables.h"
 #include "support/core_fixture.h"
 #include "support/temp_folder.h"
 
@@ -33,6 +34,14 @@ TEST_F(LangStartTest, LanguageVariablesAreAssignedThroughTheEvaluator) {
   ASSERT_EQ(LoadLangVars(), kOk) << Show(DetailText());
   EXPECT_EQ(Show(EvalText(StrLit("TITLE$"))), "Fatal Error Ocurred");
   EXPECT_EQ(Show(EvalText(StrLit("ANSWERS$"))), "Yy,Nn");
+}
+
+TEST_F(LangStartTest, AStartedLanguageHasItsFunctionsAndAccumulators) {
+  EXPECT_EQ(Show(EvalText(StrLit("FN$TRIM('  x ')"))), "x");
+  EXPECT_EQ(ArrayElementCount(StrLit("_#(")), 257u);
+  // What the functions hold is released by the stop (the fixture checks for leaks).
+  ASSERT_EQ(EvalStatus(StrLit("H$=SORT$('NEW';8);H$=SORT$('ADD';H$;'kept')")), kOk);
+  EXPECT_EQ(Show(EvalText(StrLit("H$=SORT$('MOVE';H$;.top);SORT$('GET';H$)"))), "kept    ");
 }
 
 TEST_F(LangStartTest, AMessageThatIsNotAValueReportsItsLine) {
