@@ -193,14 +193,14 @@ uint16_t WinSelect(StrRef title, StrRef entries, uint16_t flags) {
   }
 
   Selection s;
-  s.modal = (flags & kSelectModal) != 0;
+  s.modal = (flags & kSelectPopup) != 0;
   s.count = count;
   WindowProc previous = nullptr;
   const ScreenExtent saved = ExtentOverride();
   if (s.modal) {
     SetExtentOverride(
         ScreenExtent{static_cast<uint16_t>(columns), static_cast<uint16_t>(rows), 0, 0, 0, 0});
-    s.window = WinOpen(kKindPopup, (flags & kSelectBesideFocus) ? kPlaceBesideFocus : 0, title,
+    s.window = WinOpen(kKindPopup, (flags & kSelectBeside) ? kPlaceBesideFocus : 0, title,
                        kNoWindow, -1, -1, SelectWindowProc);
   } else {
     s.window = WinTop();

@@ -10,16 +10,16 @@
 namespace engine {
 
 // WinSelect flags.
-inline constexpr uint16_t kSelectModal = 1;        // a modal popup of its own
-inline constexpr uint16_t kSelectListBox = 2;      // a list box instead of buttons
-inline constexpr uint16_t kSelectBesideFocus = 4;  // the popup beside the focused control
+inline constexpr uint16_t kSelectPopup = 1;    // a modal popup of its own
+inline constexpr uint16_t kSelectListBox = 2;  // a list box instead of buttons
+inline constexpr uint16_t kSelectBeside = 4;   // the popup beside the focused control
 
 // Lets the user pick one of the entries (a comma list, quoted entries shown unquoted) under the
-// title. With kSelectModal the entries are shown in a modal popup: with kSelectListBox in a list
+// title. With kSelectPopup the entries are shown in a modal popup: with kSelectListBox in a list
 // box as wide as the longest entry + 5 cells or the title (at least 15 columns) with one row
 // per entry (at most the screen's rows); otherwise as a grid of buttons (identifiers 1500 + n,
 // font 0) whose rows are halved and width doubled while the screen is lower than three times
-// the rows. Without kSelectModal the entries are laid into the current top window and removed
+// the rows. Without kSelectPopup the entries are laid into the current top window and removed
 // again afterwards.
 //
 // Enter picks the pressed button (or the current entry), a click or a double click picks, Up

@@ -34,17 +34,17 @@ TEST_F(SelectTest, ButtonsAndListsPickByKeys) {
     std::vector<std::string> keys;
     uint16_t picked;
   } cases[] = {
-      {kSelectModal, {"Enter"}, 1},
-      {kSelectModal, {"Down", "Down", "Enter"}, 3},
-      {kSelectModal, {"Down", "Down", "Down", "Enter"}, 1},  // Down on the last: the first
-      {kSelectModal, {"Up", "Enter"}, 3},
-      {kSelectModal, {"Tab", "Space"}, 2},
-      {kSelectModal, {"click:1501"}, 2},
-      {kSelectModal, {"Esc"}, 0},
-      {kSelectModal, {}, 0},  // nothing queued: the user closes it
-      {kSelectModal | kSelectListBox, {"Down", "Enter"}, 2},
-      {kSelectModal | kSelectListBox, {"Down", "Down", "Down", "Enter"}, 3},
-      {kSelectModal | kSelectListBox, {"Esc"}, 0},
+      {kSelectPopup, {"Enter"}, 1},
+      {kSelectPopup, {"Down", "Down", "Enter"}, 3},
+      {kSelectPopup, {"Down", "Down", "Down", "Enter"}, 1},  // Down on the last: the first
+      {kSelectPopup, {"Up", "Enter"}, 3},
+      {kSelectPopup, {"Tab", "Space"}, 2},
+      {kSelectPopup, {"click:1501"}, 2},
+      {kSelectPopup, {"Esc"}, 0},
+      {kSelectPopup, {}, 0},  // nothing queued: the user closes it
+      {kSelectPopup | kSelectListBox, {"Down", "Enter"}, 2},
+      {kSelectPopup | kSelectListBox, {"Down", "Down", "Down", "Enter"}, 3},
+      {kSelectPopup | kSelectListBox, {"Esc"}, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.flags) + ":" + std::to_string(c.keys.size()) + " keys");
@@ -77,7 +77,7 @@ TEST_F(SelectTest, TheListIsAsWideAsItsLongestEntryOrTitle) {
   host_.SetScreenLog(dir / "screens.txt");
   Script({"Enter"});
   EXPECT_EQ(WinSelect(StrLit("Font"), StrLit("24;12;;Lucida Console,16;8;BOLD;Courier"),
-                      kSelectModal | kSelectListBox),
+                      kSelectPopup | kSelectListBox),
             1);
   const WinHandle popup = StackTop();
   const Rect client = host_.GetClientRect(popup);
@@ -94,10 +94,10 @@ TEST_F(SelectTest, ManyButtonsAreLaidInColumns) {
   for (int i = 1; i <= 20; ++i)
     entries += (i > 1 ? "," : "") + std::string("E") + std::to_string(i);
   Script({"Esc"});
-  EXPECT_EQ(WinSelect(StrLit("Many"), StrView(entries), kSelectModal), 0);
+  EXPECT_EQ(WinSelect(StrLit("Many"), StrView(entries), kSelectPopup), 0);
   // 20 rows do not fit three times in 24 rows: halved to 10, then 5 (three times 5 rows fits).
   Script({"Down", "Down", "Down", "Down", "Down", "Enter"});
-  EXPECT_EQ(WinSelect(StrLit("Many"), StrView(entries), kSelectModal), 6);
+  EXPECT_EQ(WinSelect(StrLit("Many"), StrView(entries), kSelectPopup), 6);
   const WinHandle popup = StackTop();
   EXPECT_EQ(host_.GetClientRect(popup).height, 5 * 24);
   EXPECT_EQ(host_.GetClientRect(popup).width, 4 * (3 + 5) * 12);
@@ -111,7 +111,7 @@ TEST_F(SelectTest, WithoutTheModalFlagTheEntriesGoIntoTheTopWindowAndLeaveAgain)
   EXPECT_EQ(WinSelect(StrLit("Here"), StrLit("A,B"), 0), 2);
   EXPECT_EQ(StackTop(), main_);
   EXPECT_TRUE(host_.ControlsOf(main_).empty());
-  EXPECT_EQ(WinSelect(StrLit("Empty"), StrLit(""), kSelectModal), 0);
+  EXPECT_EQ(WinSelect(StrLit("Empty"), StrLit(""), kSelectPopup), 0);
 }
 
 TEST_F(SelectTest, APopupMenuAnswersThePositionChosen) {
