@@ -7,6 +7,7 @@
 
 #include "engine/core/file_system.h"
 #include "engine/core/text_ops.h"
+#include "engine/ui/cp1252.h"
 #include "engine/ui/screen_render.h"
 
 namespace engine {
@@ -318,7 +319,27 @@ BoxButton HeadlessHost::MessageBox(StrRef text, StrRef title, int kind) {
   }
   boxes_.push_back(MessageBoxRecord{box.title, box.text, kind, answer});
   box = ModelBox{};
+  if (echo_) Echo(boxes_.back(), style);
   return answer;
+}
+
+void HeadlessHost::Echo(const MessageBoxRecord& box, const BoxStyle& style) {
+  std::string line;
+  AppendUtf8(&line, box.title);
+  line += ": ";
+  std::string text;
+  AppendUtf8(&text, box.text);
+  for (char c : text) {
+    if (c != '\r') line += c;
+  }
+  if (style.button_count > 1) {
+    line += " [";
+    line += BoxButtonCaption(box.answer).view();
+    line += ']';
+  }
+  line += '\n';
+  // An echo that cannot be written changes nothing for the program.
+  (void)echo_->Write(0, std::span<const char>(line.data(), line.size()));
 }
 
 // ---- Time, screen and reset ------------------------------------------------------------

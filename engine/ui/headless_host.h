@@ -19,8 +19,10 @@
 // requests in a row, or a wait with no window left, ends the event loop with a quit request,
 // so that a batch run always ends.
 //
-// Every box shown is recorded. The screen can be dumped as text (screen_render.h); with a
-// screen log set, the screen is appended to it each time the engine waits for input.
+// Every box shown is recorded, and in a batch run also echoed to a stream (standard error) so
+// that what the program said reaches the user. The screen can be dumped as text
+// (screen_render.h); with a screen log set, the screen is appended to it each time the engine
+// waits for input.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +34,8 @@
 #include "engine/ui/window_model.h"
 
 namespace engine {
+
+class File;
 
 struct MessageBoxRecord {
   std::string title;
@@ -78,6 +82,9 @@ class HeadlessHost : public WindowModel {
   void UseManualTicks(bool manual) { manual_ticks_ = manual; }
   void AdvanceTicks(uint32_t milliseconds) { ticks_ += milliseconds; }
   void Clear();
+  // Echoes every box from now on to `stream` as "title: text" (the answer in brackets when the
+  // box offers a choice), in UTF-8; null stops the echo. The caller keeps ownership.
+  void EchoTo(File* stream) { echo_ = stream; }
 
  protected:
   bool PullInput(InputWait wait) override;
@@ -94,6 +101,7 @@ class HeadlessHost : public WindowModel {
   static bool ParseLine(std::string_view line, Entry* entry, bool* skip);
   void Feed(const Entry& entry);
   void LogScreen();
+  void Echo(const MessageBoxRecord& box, const BoxStyle& style);
 
   std::deque<Entry> script_;
   std::vector<MessageBoxRecord> boxes_;
@@ -102,6 +110,7 @@ class HeadlessHost : public WindowModel {
   WinHandle last_closed_ = kNoWindow;
   bool manual_ticks_ = false;
   uint32_t ticks_ = 0;
+  File* echo_ = nullptr;
 };
 
 }  // namespace engine
