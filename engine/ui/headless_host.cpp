@@ -223,12 +223,13 @@ void HeadlessHost::Feed(const Entry& entry) {
       break;
     }
     case Entry::Kind::kAnswer:
-      break;  // no box is shown: the answer has nothing to answer
+      break;  // never fed: an answer waits for its box
   }
 }
 
 bool HeadlessHost::PullInput(InputWait wait) {
-  if (!script_.empty()) {
+  // An answer waits for its message box: to the event loop it is no input.
+  if (!script_.empty() && script_.front().kind != Entry::Kind::kAnswer) {
     if (wait != InputWait::kPoll) LogScreen();
     const Entry entry = script_.front();
     script_.pop_front();
@@ -271,6 +272,7 @@ BoxButton HeadlessHost::MessageBox(StrRef text, StrRef title, int kind) {
   while (!answered && !script_.empty()) {
     const Entry entry = script_.front();
     script_.pop_front();
+    last_closed_ = kNoWindow;  // the user did something: a close may be refused once more
     switch (entry.kind) {
       case Entry::Kind::kAnswer:
         if (style.Has(entry.answer)) answer = entry.answer;

@@ -8,7 +8,8 @@
 //   text:<characters to type>     click:<control identifier in the active window>
 //   # a comment (ignored), and empty lines
 //
-// Key names are matched without regard to case. A message box takes the entries it needs:
+// Key names are matched without regard to case. Answers queued for message boxes (QueueAnswer)
+// wait at the head of the queue until a box takes them. A message box takes the entries it needs:
 // Enter presses its focused button (the default one at first), Esc its Cancel or else No
 // button, a typed letter the button whose caption starts with it, Tab and the arrows move
 // between its buttons.

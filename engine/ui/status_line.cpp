@@ -30,8 +30,8 @@ StrRef StatusLineText(StrRef first) {
   StrAreaScope scope;
   if (first.empty()) first = SlotGet(kGroupEnvironment, kEnvAppDescription);
   const StrRef date = FormatDate(StrLit(""), kDateShort);
-  const StrRef database = StrTrim(ListField(SlotGet(kGroupEnvironment, kEnvDatabase), ',', 2),
-                                  kTrimBoth);
+  const StrRef database =
+      StrTrim(ListField(SlotGet(kGroupEnvironment, kEnvDatabase), ',', 2), kTrimBoth);
   const std::string folder = CurrentProcessEnv().CurrentFolder();
   const StrRef folder_name = FolderName(StrView(folder));
   return scope.Return(StrFormat(kStatusLineLimit, kStatusLineFormat,

@@ -79,6 +79,7 @@ std::map<WinHandle, LayerWindow> g_windows;
 std::map<WinHandle, FieldHook> g_hooks;
 std::vector<TimerEntry> g_timers;
 const FormFieldOps* g_field_ops = nullptr;
+FormCounter g_form_counter = nullptr;
 bool g_quit = false;
 bool g_end_modal = false;
 
@@ -597,6 +598,17 @@ void WinSetActionHandler(WinHandle window, ActionHandler handler) {
 }
 
 void SetFormFieldOps(const FormFieldOps* ops) { g_field_ops = ops; }
+
+void SetFormCounter(FormCounter counter) { g_form_counter = counter; }
+
+void WinFormCounts(uint16_t* screens, uint16_t* windows) {
+  if (g_form_counter) {
+    g_form_counter(screens, windows);
+    return;
+  }
+  *screens = 0;
+  *windows = StackCount();
+}
 
 Status WinDispatch(WinHandle source, ActionCode action) {
   WindowHost& host = Host();

@@ -133,6 +133,13 @@ struct FormFieldOps {
 };
 void SetFormFieldOps(const FormFieldOps* ops);
 
+// The open screens and engine windows of the forms layer, for the close check of the main
+// window. Until the forms layer counts its own, there are no screens and the windows are those
+// of the stack.
+using FormCounter = void (*)(uint16_t* screens, uint16_t* windows);
+void SetFormCounter(FormCounter counter);
+void WinFormCounts(uint16_t* screens, uint16_t* windows);
+
 // ---- Field controls --------------------------------------------------------------------
 
 // Hooks a field's control (edit box, check box or drop-down list) so that its keys, focus
