@@ -239,6 +239,7 @@ bool HeadlessHost::PullInput(InputWait wait) {
   }
   if (wait != InputWait::kForEvent) return false;
   LogScreen();
+  CancelMenu();  // closing the window leaves the menu first
   const WinHandle active = TopLevelOf(KeyTarget());
   if (active == kNoWindow || active == last_closed_) {
     PostEvent(HostEvent{EventKind::kQuit, kNoWindow, 0, 0, 0, 0});

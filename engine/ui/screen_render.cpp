@@ -61,7 +61,9 @@ std::vector<std::string_view> Lines(std::string_view text) {
     size_t end = text.find_first_of("\r\n", start);
     if (end == std::string_view::npos) end = text.size();
     lines.push_back(text.substr(start, end - start));
-    if (end < text.size() && text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') {
+    // CR LF, and the LF CR of some catalogue texts, are one line end.
+    if (end + 1 < text.size() && text[end] != text[end + 1] &&
+        (text[end + 1] == '\r' || text[end + 1] == '\n')) {
       ++end;
     }
     start = end + 1;

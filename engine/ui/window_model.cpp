@@ -807,6 +807,10 @@ void WindowModel::Input(const KeyInput& key) {
   if (shift) push(EventKind::kKeyUp, kVkShift, 0);
 }
 
+void WindowModel::CancelMenu() {
+  if (menu_.active && !menu_.popup_only) menu_ = MenuTrack{};
+}
+
 void WindowModel::Click(WinHandle control) {
   ModelWindow* w = Get(control);
   if (!w || w->top_level || !TakesInput(*w)) return;

@@ -192,6 +192,8 @@ class WindowModel : public WindowHost {
   void Input(const KeyInput& key);
   // A click on a control: a button sends its command, a check box toggles and sends it.
   void Click(WinHandle control);
+  // Leaves the menu bar's keyboard mode without choosing anything.
+  void CancelMenu();
 
   // -- What a host shows
   const ModelWindow* Find(WinHandle window) const;

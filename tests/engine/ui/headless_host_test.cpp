@@ -241,6 +241,18 @@ TEST_F(MenuModeTest, TheOpenMenuIsDrawnOverTheMainWindow) {
   EXPECT_NE(dump.find("\n Status\n"), std::string::npos);  // the status line, last row
 }
 
+TEST_F(MenuModeTest, ClosingTheWindowWhenTheKeysRunOutLeavesTheMenuFirst) {
+  ASSERT_TRUE(host_.QueueLine("F10"));
+  ASSERT_TRUE(host_.QueueLine("Enter"));
+  Drain();
+  ASSERT_TRUE(host_.menu_track().active);
+  HostEvent e;
+  ASSERT_TRUE(host_.GetEvent(&e, ReadMode::kWait));
+  EXPECT_EQ(e.kind, EventKind::kClose);
+  EXPECT_EQ(e.target, main_);
+  EXPECT_FALSE(host_.menu_track().active);
+}
+
 TEST_F(MenuModeTest, APopupMenuAnswersTheChosenIdentifierOrNothing) {
   const MenuHandle popup = host_.CreatePopupMenu();
   host_.AppendMenuItem(popup, 1700, StrLit("First"));
