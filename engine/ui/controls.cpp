@@ -13,6 +13,7 @@
 #include "engine/ui/keys.h"
 #include "engine/ui/native_fonts.h"
 #include "engine/ui/screen_geometry.h"
+#include "engine/ui/status_line.h"
 #include "engine/ui/window_layer.h"
 
 namespace engine {
@@ -52,6 +53,9 @@ Status WinLabel(int32_t row, int32_t column, StrRef text) {
   const WinHandle window = WinTop();
   if (window == kNoWindow) return kBadInputData;
   StrAreaScope scope;
+  if (row == 1 && column == 1 && !text.empty() && text[0] == '<') {
+    return WinSetTitle(window, StatusLineText(StrSub(text, 3, -1)));
+  }
   const ScreenExtent extent = CurrentExtent();
   const int32_t number = kIdLabelBase + row * extent.columns + column;
   const uint16_t id = static_cast<uint16_t>(std::clamp(number, 0, 0xFFFF));

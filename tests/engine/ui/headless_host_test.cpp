@@ -273,6 +273,24 @@ TEST_F(MenuModeTest, APopupMenuAnswersTheChosenIdentifierOrNothing) {
   EXPECT_FALSE(host_.GetEvent(&e, ReadMode::kQueuedOnly));  // a popup posts no command
 }
 
+TEST_F(HeadlessModelTest, AQueuedAnswerWaitsForItsBox) {
+  const WinHandle w = Window();
+  host_.ShowWindow(w, kShowNormal);
+  host_.QueueAnswer(BoxButton::kNo);
+  HostEvent e;
+  while (host_.GetEvent(&e, ReadMode::kQueuedOnly)) {
+  }
+  EXPECT_FALSE(host_.GetEvent(&e, ReadMode::kPoll));  // an answer is no key
+  ASSERT_TRUE(host_.GetEvent(&e, ReadMode::kWait));   // so the window is closed
+  EXPECT_EQ(e.kind, EventKind::kClose);
+  EXPECT_EQ(host_.MessageBox(StrLit("Close?"), StrLit("Q"), kBoxYesNo), BoxButton::kNo);
+  // The box answered: the same window may be closed once more before the loop ends.
+  ASSERT_TRUE(host_.GetEvent(&e, ReadMode::kWait));
+  EXPECT_EQ(e.kind, EventKind::kClose);
+  ASSERT_TRUE(host_.GetEvent(&e, ReadMode::kWait));
+  EXPECT_EQ(e.kind, EventKind::kQuit);
+}
+
 TEST_F(HeadlessModelTest, ScriptLinesNameKeysTextAndClicks) {
   const char* good[] = {"Enter",  "esc",       "Tab",      "Shift+Tab", "F1",         "f11",
                         "F12",    "Up",        "Down",     "Left",      "Right",      "PgUp",

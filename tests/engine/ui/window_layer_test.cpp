@@ -563,6 +563,10 @@ TEST_F(WindowLayerTest, LabelsReplaceTheirPlaceAndFourCharacterTextsAreMessages)
   EXPECT_EQ(host_.Find(host_.FindControl(w, kIdLabelBase + 3 * 40 + 3))->text, "0000");
   EXPECT_EQ(host_.Find(host_.FindControl(w, kIdLabelBase + 4 * 40 + 3))->text, "00201");
   EXPECT_EQ(host_.ControlsOf(w).size(), 3u);
+  // A label "<?>..." at row 1, column 1 makes the title the status line instead.
+  ASSERT_EQ(WinLabel(1, 1, StrLit("<?>Customers")), kOk);
+  EXPECT_EQ(host_.Find(w)->text.rfind(" Customers  |  ", 0), 0u) << host_.Find(w)->text;
+  EXPECT_EQ(host_.FindControl(w, kIdLabelBase + 40 + 1), kNoWindow);
   ASSERT_EQ(WinSetTitle(w, StrLit("0016")), kOk);
   EXPECT_EQ(host_.Find(w)->text, "Process in progress.....");
   WinLayerReset();
