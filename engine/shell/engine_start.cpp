@@ -298,6 +298,7 @@ Status RunStartMenu(StrRef menu) {
   const StrRef run = OptionValue(kOptRun);
   const bool has_run = !run.IsStatus() && !run.empty();
   Status status = kOk;
+  bool shown = false;
   if ((menu.IsStatus() || menu.empty()) && !has_run) {
     status = ReportStatus(kBadInputData, Message(kTaskUndefinedMessage));
   } else {
@@ -308,10 +309,12 @@ Status RunStartMenu(StrRef menu) {
       SysWordSetBits(kSysScrStat, kScrRunOption, true);
       status = RunTaskLine(run, &DefaultDispatch);
     } else if (status.ok()) {
+      // The main window shows what went wrong with it before its loop runs.
       status = RunMainWindow(SlotGet(kGroupEnvironment, kEnvAppDescription), menu);
+      shown = true;
     }
   }
-  if (!status.ok()) (void)ShowStatus(status);
+  if (!status.ok() && !shown) (void)ShowStatus(status);
   return status;
 }
 

@@ -6,6 +6,8 @@
 
 #include "engine/core/status.h"
 #include "engine/core/str_ref.h"
+#include "engine/ui/keys.h"
+#include "engine/ui/window_host.h"
 
 namespace engine {
 
@@ -15,13 +17,17 @@ namespace engine {
 // without asking; otherwise message 0033 asks.
 bool ConfirmClose(uint16_t screens, uint16_t windows);
 
-// Creates the main window titled `title` with the menu bar built from the menu file `menu`,
-// marks the screen state (bit 2 of _SCRSTAT) and runs the window layer's event loop until the
-// main window closes. Answers the status of creating the window.
-//
-// The engine has no window layer yet: the window it would create is closed by the user at
-// once, as the headless host does when no key is queued, so the loop ends when ConfirmClose
-// agrees.
+// Creates the main window with the status line of `title` as its title and the menu bar built
+// from the menu file `menu` (a menu that cannot be built is shown at once and the window opens
+// without it), marks the screen state (bit 2 of _SCRSTAT), shows the logo, installs the main
+// window's action handler and runs the window layer's event loop until the main window closes.
+// Answers the status of creating the window, else of building the menu; both are shown before
+// the loop runs.
 [[nodiscard]] Status RunMainWindow(StrRef title, StrRef menu);
+
+// The main window's action handler: a menu option chosen (16) runs its task line, the close
+// request (17) closes every window when ConfirmClose agrees, help (19) shows the application's
+// help. Answers the resulting status when it is 122 or more (the window layer shows it), else 0.
+Status MainWindowAction(WinHandle window, ActionCode action);
 
 }  // namespace engine

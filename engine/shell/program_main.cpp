@@ -42,6 +42,11 @@ void PrintUsage(const ProgramIdentity& id) {
       "Environment:\n"
       "  ORVENDAL_HOST=headless  run without a screen (also when standard input or output is\n"
       "                  not a terminal); messages then go to standard error\n"
+      "  ORVENDAL_KEYS=file  the keys of a run without a screen, one a line: Enter, Esc, Tab,\n"
+      "                  Shift+Tab, F1..F12, Up, Down, Left, Right, PgUp, PgDn, Home, End,\n"
+      "                  Ctrl+End, Alt+<letter>, text:<characters>, click:<control number>;\n"
+      "                  when they run out, the window is closed and the closing confirmed\n"
+      "  ORVENDAL_SCREENS=file  append the 80x24 screen to this file whenever the program waits\n"
       "  HOME, TMPDIR, XDG_CONFIG_HOME  give %%USERPROFILE%%, %%HOMEPATH%%, %%TEMP%% and\n"
       "                  %%APPDATA%% in file names when those are not set\n"
       "\n"
@@ -84,6 +89,22 @@ int ProgramMain(const ProgramIdentity& identity, int argc, char** argv, Applicat
   }
   HeadlessHost host;
   host.EchoTo(CurrentFileSystem().StandardStream(kStdErr));
+  std::string keys;
+  if (CurrentProcessEnv().Variable("ORVENDAL_KEYS", &keys) && !keys.empty()) {
+    size_t bad_line = 0;
+    const Status loaded = host.LoadScriptFile(keys, &bad_line);
+    if (loaded == kBadInputData) {
+      std::fprintf(stderr, "%s: ORVENDAL_KEYS: line %zu of %s names no key\n", identity.name,
+                   bad_line, keys.c_str());
+      return loaded.code();
+    }
+    if (!loaded.ok()) {
+      std::fprintf(stderr, "%s: ORVENDAL_KEYS: %s cannot be read\n", identity.name, keys.c_str());
+      return loaded.code();
+    }
+  }
+  std::string screens;
+  if (CurrentProcessEnv().Variable("ORVENDAL_SCREENS", &screens)) host.SetScreenLog(screens);
   SetWindowHost(&host);
   const std::string line = JoinCommandLine(argc, argv);
   const Status status = run(StrView(line));

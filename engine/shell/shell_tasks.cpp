@@ -22,6 +22,7 @@
 #include "engine/shell/task_line.h"
 #include "engine/ui/fonts.h"
 #include "engine/ui/select_window.h"
+#include "engine/ui/window_layer.h"
 
 namespace engine {
 
@@ -144,6 +145,7 @@ Status PrcExec(StrRef argument) {
   while (true) {
     const uint16_t picked = WinSelect(Message(kProcedureListTitle), titles, kSelectPopupList);
     if (picked == 0) return kOk;
+    WinDestroy(WinTop());  // a pick leaves the list open for us to close
     status = ProcedureTask(ListField(files, ',', picked));
     if (!status.ok()) return status;
   }
@@ -188,7 +190,9 @@ Status FontSet() {
   if (!dropped.ok()) return dropped;
   const uint16_t picked =
       WinSelect(kFontListTitle, StrTranslate(entries, StrLit(":"), StrLit(",")), kSelectPopupList);
-  if (picked == 0 || picked > ListCount(entries, ':')) return kOk;
+  if (picked == 0) return kOk;
+  WinDestroy(WinTop());  // a pick leaves the list open for us to close
+  if (picked > ListCount(entries, ':')) return kOk;
   return FileWriteAll(path, kPosReplace, FontEntriesPicked(entries, picked));
 }
 
