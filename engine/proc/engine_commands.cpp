@@ -6,7 +6,6 @@
 #include <string>
 
 #include "engine/core/error_latch.h"
-#include "engine/core/message_box.h"
 #include "engine/core/streams.h"
 #include "engine/core/string_area.h"
 #include "engine/core/text_ops.h"
@@ -16,7 +15,7 @@
 #include "engine/lang/variables.h"
 #include "engine/proc/procedure_compiler.h"
 #include "engine/proc/system_services.h"
-#include "engine/ui/window_host.h"
+#include "engine/proc/window_commands.h"
 
 namespace engine {
 
@@ -78,9 +77,9 @@ const EngineCommand* FindCommand(uint16_t keyword) {
   return nullptr;
 }
 
-// A slot's handler: its commands are carried out by their operations; one without an operation
-// goes on along the chain (the application module may carry it out) and is a removed feature when
-// nobody does.
+// A slot's handler: its commands are carried out by their operations; one without an operation,
+// or whose operation declines the form it was given, goes on along the chain (the application
+// module may carry it out) and is a removed feature when nobody does.
 template <uint8_t Slot>
 Status SlotHandler(uint16_t keyword, const CommandArgs& args) {
   const EngineCommand* command = FindCommand(keyword);
@@ -88,7 +87,8 @@ Status SlotHandler(uint16_t keyword, const CommandArgs& args) {
   Status status = kCommandNotHandled;
   if (!command->removed) {
     const CommandOperation operation = g_operations[keyword];
-    status = operation ? operation(args) : CommandOffer(Slot + 1, keyword, args);
+    if (operation) status = operation(args);
+    if (status == kCommandNotHandled) status = CommandOffer(Slot + 1, keyword, args);
   }
   if (status != kCommandNotHandled) return status;
   return ReportStatus(kFeatureRemoved,
@@ -103,7 +103,6 @@ void SetStat(Status status) { SysWordSet(kSysStat, static_cast<int16_t>(status.c
 
 // ---- Operations ----------------------------------------------------------------------------
 
-constexpr StrRef kWaitForKey = StrLit("KEY");
 constexpr char kVariableMark = '%';
 
 bool IsNameChar(char c) {
@@ -134,7 +133,8 @@ Status Kill(const CommandArgs& args) {
 }
 
 Status System(const CommandArgs& args) {
-  if (args.Integer(1) != 0) return ReportStatus(kFeatureRemoved, KeywordName(kKwSystem));
+  // The external viewer belongs to the output devices.
+  if (args.Integer(1) != 0) return kCommandNotHandled;
   StrAreaScope scope;
   const StrRef line = SystemCommandLine(args.Text(1));
   if (line.IsStatus()) {
@@ -152,32 +152,15 @@ Status System(const CommandArgs& args) {
   return kOk;
 }
 
-Status Message(const CommandArgs& args) {
-  if (args.count >= 2) {
-    SysWordSet(kSysStat, static_cast<int16_t>(ShowMessage(args.Text(1), StrLit(""), kBoxYesNo)));
-  } else {
-    (void)ShowMessage(args.Text(1), StrLit(""), kBoxInformation);
-  }
-  return kOk;
-}
-
-Status Wait(const CommandArgs& args) {
-  if (args.Text(1).view() == kWaitForKey.view()) {
-    return ReportStatus(kFeatureRemoved, KeywordName(kKwWait));
-  }
-  const int16_t milliseconds = args.Integer(1);
-  if (milliseconds > 0) CurrentSystemServices().Pause(static_cast<uint32_t>(milliseconds));
-  return kOk;
-}
-
 Status FileStruct(const CommandArgs& args) {
   return DefineStructure(args.Text(1), args.Text(2), args.Text(3));
 }
 
 Status FileSelect(const CommandArgs& args) {
   const StrRef set = args.Text(1);
+  // Anything else asks for the file dialog, which belongs to the forms.
   if (args.IsString(1) && set.len > 1) return CurrentDataFileFunctions().OpenFileSet(set);
-  return ReportStatus(kFeatureRemoved, KeywordName(kKwFileSelect));
+  return kCommandNotHandled;
 }
 
 }  // namespace
@@ -197,8 +180,7 @@ void EngineCommandsInstall() {
   g_operations.fill(nullptr);
   CommandOperationSet(kKwKill, Kill);
   CommandOperationSet(kKwSystem, System);
-  CommandOperationSet(kKwMessage, Message);
-  CommandOperationSet(kKwWait, Wait);
+  WindowCommandsInstall();
   CommandOperationSet(kKwFileSelect, FileSelect);
   CommandOperationSet(kKwFileStruct, FileStruct);
 }

@@ -1,13 +1,14 @@
 // The engine's command handlers: slots 0 to 5 of the command-handler chain, each carrying out a
 // fixed group of commands (one table says which command belongs to which slot). The work of a
 // command belongs to the subsystem that owns it, which registers the command's operation here; a
-// command whose operation is not registered goes on along the chain, and answers 148
-// (FEATUREREMOVED) reported with its name when no later handler carries it out.
+// command whose operation is not registered (or declines the form it was given, answering
+// kCommandNotHandled) goes on along the chain, and answers 148 (FEATUREREMOVED) reported with its
+// name when no later handler carries it out.
 // CONNECT, SHELL, REMOTE and RC_UPDATE always answer 148.
 //
 // The operations the procedure subsystem carries out itself are registered by
-// EngineCommandsInstall: KILL, SYSTEM, MESSAGE, WAIT (a pause), FILESELECT with a file set and
-// FILESTRUCT.
+// EngineCommandsInstall: KILL, SYSTEM, FILESELECT with a file set, FILESTRUCT, and the commands
+// of window_commands.h.
 #pragma once
 
 #include <cstdint>

@@ -6,6 +6,9 @@
 #include "engine/core/string_slots.h"
 #include "engine/data/dictionary.h"
 #include "engine/lang/function_seams.h"
+#include "engine/ui/progress_window.h"
+#include "engine/ui/window_layer.h"
+#include "engine/ui/window_stack.h"
 
 namespace engine {
 
@@ -17,17 +20,36 @@ uint16_t FileSetDepth() { return SlotCount(kGroupOpenFileSets); }
 Status RestoreFileSet() { return CurrentDataFileFunctions().OpenFileSet(kRestoreSet); }
 uint16_t NoneOpen() { return 0; }
 Status NothingToClose() { return kOk; }
-Status NoEvents() { return kOk; }
+
+uint16_t WindowCount() { return StackCount(); }
+Status CloseNewestWindow() {
+  const WinHandle top = StackTop();
+  if (top == ProgressWindowHandle()) {
+    ProgressClose();
+  } else if (top != kNoWindow) {
+    WinDestroy(top);
+  }
+  return kOk;
+}
+
+// The windows' pending events. While the progress window is open the user's input is taken too,
+// so that its Cancel can stop the run; otherwise input stays for the form or WAIT that asks for
+// it next.
+Status WindowEvents() {
+  if (ProgressIsOpen()) return ProgressCheck();
+  WinDeliverQueued();
+  return ProgressCancelled() ? kUserCanceled : kOk;
+}
 
 constexpr std::array<RunResource, kRunResourceKinds> kDefaults = {{
     {FileSetDepth, RestoreFileSet},
     {StructureDepth, RestoreStructure},
     {NoneOpen, NothingToClose},
-    {NoneOpen, NothingToClose},
+    {WindowCount, CloseNewestWindow},
 }};
 
 std::array<RunResource, kRunResourceKinds> g_resources = kDefaults;
-EventPump g_pump = NoEvents;
+EventPump g_pump = WindowEvents;
 
 }  // namespace
 
@@ -36,7 +58,7 @@ void SetRunResource(RunResourceKind kind, RunResource resource) {
   g_resources[k] = resource.count && resource.close_newest ? resource : kDefaults[k];
 }
 
-void SetEventPump(EventPump pump) { g_pump = pump ? pump : NoEvents; }
+void SetEventPump(EventPump pump) { g_pump = pump ? pump : WindowEvents; }
 
 Status PumpEvents() { return g_pump(); }
 

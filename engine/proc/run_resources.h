@@ -3,10 +3,11 @@
 // (data-file set selections, run-time file structures, output devices, windows), counted before
 // the run and closed again down to those counts after it, whatever the run's status.
 //
-// Each kind is served by the subsystem that owns it, which installs its operations at start-up.
-// Until then the defaults apply: file sets are the stack of StringSlots group 33 restored through
-// the data-file seam, structures the dictionary's structure stack, no device or window is ever
-// open, and no event is waiting.
+// Each kind is served by the subsystem that owns it, which may install its own operations. The
+// defaults: file sets are the stack of StringSlots group 33 restored through the data-file seam,
+// structures the dictionary's structure stack, windows the WindowStack (the progress window
+// closed as such), and the events those of the window layer, the user cancelling through the
+// progress window; no output device is open until the output devices install theirs.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ void SetRunResource(RunResourceKind kind, RunResource resource);
 // Processes the pending window events; answers 122 (User Canceled) when the user asked to
 // cancel the run, else 0.
 using EventPump = Status (*)();
-// Installs the pump; null restores the default, which has nothing to process.
+// Installs the pump; null restores the default.
 void SetEventPump(EventPump pump);
 [[nodiscard]] Status PumpEvents();
 

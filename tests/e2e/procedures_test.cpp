@@ -1,6 +1,7 @@
 // Procedures run through the real program, by a PrcExec task line or by EXEC$ in an expression,
 // and checked by the files they write: blocks and loops, subroutines, calls with local arguments,
-// nested functions, the trace log, failures reported with their line, and child processes.
+// nested functions, the trace log, failures reported with their line, child processes, and the
+// cancel of a long loop from its progress window.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -92,6 +93,19 @@ TEST(ProceduresTest, SystemRunsAChildAndKeepsItsExitStatus) {
   // The child's output is captured, not mixed into the program's.
   EXPECT_EQ(r.out.find("hidden"), std::string::npos) << r.out;
   EXPECT_EQ(r.err.find("hidden"), std::string::npos) << r.err;
+}
+
+TEST(ProceduresTest, TheProgressWindowCancelsALongLoop) {
+  ProcedureApp app;
+  app.Write("keys.txt", "Esc\n");
+  const ProgramResult r =
+      app.Run(kLedger, {"/RUN:'PrcExec PROGRESS.PRC'"}, {{"ORVENDAL_KEYS", "keys.txt"}});
+  // A cancel is no error: the program ends normally and says why the run stopped.
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_NE(r.err.find("User Canceled"), std::string::npos) << r.err;
+  EXPECT_EQ(app.Read("count.txt"), "1");
+  EXPECT_FALSE(app.Has("done.txt"));
+  EXPECT_EQ(app.Read("COFSTAT.DAT"), "0");
 }
 
 }  // namespace

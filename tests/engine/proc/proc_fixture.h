@@ -1,6 +1,7 @@
 // A fixture for procedures: the engine's memory, the expression language with its functions, the
-// procedure subsystem started (runner and engine command handlers), a headless window host, and a
-// fresh current folder for procedure files. Every seam goes back to its default afterwards.
+// procedure subsystem started (runner and engine command handlers), a headless window host with
+// the window layer, and a fresh current folder for procedure files. Every seam goes back to its
+// default afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,8 +22,13 @@
 #include "engine/proc/run_resources.h"
 #include "engine/proc/system_services.h"
 #include "engine/shell/hooks.h"
+#include "engine/ui/fonts.h"
 #include "engine/ui/headless_host.h"
+#include "engine/ui/progress_window.h"
+#include "engine/ui/screen_extent.h"
+#include "engine/ui/screen_geometry.h"
 #include "engine/ui/window_host.h"
+#include "engine/ui/window_layer.h"
 #include "support/core_fixture.h"
 #include "support/temp_folder.h"
 
@@ -37,6 +43,10 @@ class ProcFixture : public CoreFixture {
     ASSERT_EQ(LangStart(), kOk);
     ProceduresStart();
     SetWindowHost(&host_);
+    WinLayerReset();
+    ScreenGeometryReset();
+    FontsClear();
+    SetDefaultScreen(80, 24, 0, 0, 0);
   }
   void TearDown() override {
     EXPECT_EQ(DataStop(), kOk);
@@ -49,7 +59,12 @@ class ProcFixture : public CoreFixture {
     SetSystemServices(nullptr);
     SetDataFileFunctions(nullptr);
     SetPathExpander(nullptr);
+    ProgressClose();
+    WinLayerReset();
     SetWindowHost(nullptr);
+    ScreenGeometryReset();
+    SetDefaultScreen(80, 25, 0, 0, 0);
+    FontsClear();
     HooksClear();
     StreamCloseAll();
     LangStop();
