@@ -99,8 +99,6 @@ constexpr CommandHandler kSlotHandlers[kEngineCommandSlots] = {
     SlotHandler<0>, SlotHandler<1>, SlotHandler<2>, SlotHandler<3>, SlotHandler<4>, SlotHandler<5>,
 };
 
-void SetStat(Status status) { SysWordSet(kSysStat, static_cast<int16_t>(status.code())); }
-
 // ---- Operations ----------------------------------------------------------------------------
 
 constexpr char kVariableMark = '%';
@@ -118,7 +116,7 @@ Status Append(uint16_t mark, StrRef* text, StrRef part) {
   return StrCheck(*text);
 }
 
-// The interpreter's word for the value of a variable (a view of a text that stays alive).
+// The interpreter's word for the value of a variable; pushed.
 StrRef CommandWord(StrRef value) {
   if (value.IsStatus()) return value;
   const std::string word = CurrentSystemServices().CommandWord(value.view());
@@ -128,7 +126,7 @@ StrRef CommandWord(StrRef value) {
 Status Kill(const CommandArgs& args) {
   StrAreaScope scope;
   const StrRef path = ExpandPath(args.Text(1));
-  SetStat(path.IsStatus() ? StrCheck(path) : FileDelete(path));
+  SetCommandStat(path.IsStatus() ? StrCheck(path) : FileDelete(path));
   return kOk;
 }
 
@@ -138,16 +136,16 @@ Status System(const CommandArgs& args) {
   StrAreaScope scope;
   const StrRef line = SystemCommandLine(args.Text(1));
   if (line.IsStatus()) {
-    SetStat(StrCheck(line));
+    SetCommandStat(StrCheck(line));
     return kOk;
   }
   int exit_status = 0;
   const Status status = CurrentSystemServices().RunCommand(
       line.view(), [](std::string_view) {}, &exit_status);
   if (!status.ok()) {
-    SetStat(ReportStatus(status, line));
+    SetCommandStat(ReportStatus(status, line));
   } else {
-    SysWordSet(kSysStat, static_cast<int16_t>(exit_status));
+    SetCommandStat(exit_status);
   }
   return kOk;
 }
@@ -164,6 +162,8 @@ Status FileSelect(const CommandArgs& args) {
 }
 
 }  // namespace
+
+void SetCommandStat(int32_t value) { SysWordSet(kSysStat, static_cast<int16_t>(value)); }
 
 void CommandOperationSet(uint16_t keyword, CommandOperation operation) {
   if (FindCommand(keyword)) g_operations[keyword] = operation;

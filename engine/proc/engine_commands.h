@@ -28,6 +28,9 @@ using CommandOperation = Status (*)(const CommandArgs& args);
 void CommandOperationSet(uint16_t keyword, CommandOperation operation);
 CommandOperation CommandOperationAt(uint16_t keyword);
 
+// Stores a command's result in _STAT (its low 16 bits).
+void SetCommandStat(int32_t value);
+
 // Fills slots 0 to 5 of the chain with the engine's handlers and registers the operations above.
 void EngineCommandsInstall();
 

@@ -25,12 +25,10 @@ constexpr StrRef kProgress = StrLit("PROGRESS");
 
 bool IsWord(StrRef text, StrRef word) { return StrTrim(text, kTrimBoth).view() == word.view(); }
 
-void SetStat(int32_t value) { SysWordSet(kSysStat, static_cast<int16_t>(value)); }
-
 // MESSAGE text: a box; MESSAGE text,any: a Yes/No question, the answer letter in _STAT.
 Status Message(const CommandArgs& args) {
   if (args.count >= 2) {
-    SetStat(ShowMessage(args.Text(1), StrLit(""), kBoxYesNo));
+    SetCommandStat(ShowMessage(args.Text(1), StrLit(""), kBoxYesNo));
   } else {
     (void)ShowMessage(args.Text(1), StrLit(""), kBoxInformation);
   }
@@ -53,7 +51,7 @@ Status Wait(const CommandArgs& args) {
 Status WinMenu(const CommandArgs& args) {
   const uint16_t picked = WinSelect(args.Text(1), args.Text(2), kSelectPopup);
   if (picked != 0 && WinKind(WinTop()) == kKindPopup) WinDestroy(WinTop());
-  SetStat(picked);
+  SetCommandStat(picked);
   return kOk;
 }
 
@@ -78,7 +76,7 @@ Status WinProg(const CommandArgs& args) {
   const int16_t units = args.Integer(2);
   const Status status = text.empty() ? ProgressStep(units > 0 ? static_cast<uint32_t>(units) : 0)
                                      : ProgressText(text);
-  SetStat(status.code());
+  SetCommandStat(status.code());
   return status.IsError() ? status : Status(kOk);
 }
 
