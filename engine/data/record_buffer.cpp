@@ -191,6 +191,13 @@ Status FileRestore(uint8_t file, StrRef snapshot) {
   DataFileCtrl& ctrl = FileCtrl(file);
   saved.mode = ctrl.mode;
   saved.data_handle = ctrl.data_handle;
+  // The record lists and relational-update texts the file holds now stay its own: they are
+  // owned, not positions, and the snapshot's may have been freed since.
+  saved.list_slot = ctrl.list_slot;
+  saved.saved_list_slot = ctrl.saved_list_slot;
+  saved.list_nesting = ctrl.list_nesting;
+  saved.relup_base = ctrl.relup_base;
+  saved.relup_count = ctrl.relup_count;
   ctrl = saved;
   if (OpenRecordFile* of = OpenRecord(file); of && of->indexed) {
     of->index.cursor = std::min(cursor, of->index.n);

@@ -42,9 +42,10 @@ StrRef BufferGet(uint8_t file, uint16_t half);
 bool BuffersDiffer(uint8_t file);
 
 // The control record, the cursor with the record it stands on, and both halves (pushed); and
-// their return. FileRestore puts the control record back (except the open mode and handle),
-// the halves, and the cursor on the same record, found again when records moved meanwhile. 163
-// for a snapshot that is not one of this file.
+// their return. FileRestore puts the control record back (except the open mode and handle, the
+// record lists and the relational-update texts, which stay as they are now), the halves, and the
+// cursor on the same record, found again when records moved meanwhile. 163 for a snapshot that
+// is not one of this file.
 StrRef FileSnapshot(uint8_t file);
 [[nodiscard]] Status FileRestore(uint8_t file, StrRef snapshot);
 
