@@ -30,8 +30,8 @@ inline constexpr uint16_t kListAfterStart = 2;
 // Builds the list of the records whose value of `key` (which becomes the current key) lies in
 // the range from..to and that satisfy the condition, at most `maximum` of them, and makes it the
 // file's current list. 0 when records were listed; 2 for an empty list (which is still the
-// current list until freed), the buffers and position then as before the build. 168 when two
-// lists are saved already or no slot is free; 145 when the list cannot grow.
+// current list until freed), the buffers, position and current key then as before the build. 168
+// when two lists are saved already or no slot is free; 145 when the list cannot grow.
 [[nodiscard]] Status RecListBuild(uint8_t file, uint16_t key, StrRef from, StrRef to,
                                   uint32_t maximum, uint16_t from_mode, StrRef condition);
 // The number of entries of the file's current list (0 without one).
