@@ -47,7 +47,7 @@ Status Top(uint8_t file, uint16_t key, StrRef from, StrRef to, uint16_t given) {
   const uint16_t by =
       given > 1 ? static_cast<uint16_t>(StrToInt(ParamValue(to, kIndexName, kParamUnquoted))) : key;
   if (in_pass && by != 0) {
-    if (!from.empty() || !to.empty()) return KeyFind(file, by, from, kFindGreater);
+    if (!from.empty()) return KeyFind(file, by, from, kFindGreater);
     const Status status = CheckFileKey(file, by);
     if (!status.ok()) return DataReport(status, FileBaseName(file));
     FileCtrl(file).key = by;
