@@ -46,8 +46,8 @@ class RelationTest : public DataFixture {
       const char* code;
       const char* ref;
       int amount;
-    } lines[] = {{"L1", "H1", 5}, {"L2", "H2", 7}, {"L3", "H9", 11}, {"L4", "H3", 2},
-                 {"L5", "H25", 4}};
+    } lines[] = {
+        {"L1", "H1", 5}, {"L2", "H2", 7}, {"L3", "H9", 11}, {"L4", "H3", 2}, {"L5", "H25", 4}};
     for (const auto& l : lines) {
       char line[32];
       std::snprintf(line, sizeof line, "%-4s%-4s%6d", l.code, l.ref, l.amount);
