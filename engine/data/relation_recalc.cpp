@@ -84,8 +84,10 @@ Status RunItems(uint8_t target, StrRef tasks) {
   Status status = kOk;
   for (uint16_t n = 1; n <= count && !IsEvalFailure(status); ++n) {
     StrAreaScope scope;
-    const StrRef item = StrTrim(ListField(tasks, ',', n), kTrimBoth);
-    if (item.empty()) continue;
+    const StrRef text = StrTrim(ListField(tasks, ',', n), kTrimBoth);
+    if (text.empty()) continue;
+    const StrRef item = StrTrim(EvalText(text), kTrimBoth);
+    if (item.IsStatus()) return StrCheck(item);
     bool step = false;
     StrRef parameters;
     status = CurrentDataTasks().ParseItem(item, &step, &parameters);
@@ -158,10 +160,10 @@ Status RelationRecalc(uint8_t target, StrRef tasks) {
   const bool defined = target > FileCount();
   if (defined) status = DefineFromStruct(&target);
   if (status.ok()) status = ResolveOpenFile(&target);
-  uint8_t reopen_mode = 0;
   if (status.ok()) {
     const bool was_virtual = IsVirtual(target);
-    if (!was_virtual) reopen_mode = FileMode(target);
+    const bool reopen = !was_virtual && FileIsOpen(target);
+    const uint8_t reopen_mode = FileMode(target);
     (void)SysWordSetBits(kSysUpStat, kUpStatInPass, true);
     if (was_virtual) status = VirtualClose(target);
     if (status.ok()) status = VirtualOpen(target);
@@ -172,7 +174,7 @@ Status RelationRecalc(uint8_t target, StrRef tasks) {
     const Status closed = VirtualClose(target);
     if (status.ok()) status = closed;
     (void)SysWordSetBits(kSysUpStat, kUpStatInPass, false);
-    if (reopen_mode != 0) {
+    if (reopen) {
       const Status reopened = FileOpen(target, reopen_mode);
       if (status.ok()) status = reopened;
     }

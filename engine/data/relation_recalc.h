@@ -16,9 +16,10 @@ inline constexpr StrRef kNoRelupDefined = StrLit("No RELOPT defined");
 // RelationRecalc(target, task list): a target above the file count is first defined from the
 // task parameter STRUCT$ (three comma-separated expressions: name, fields, keys) and removed at
 // the end. With _UPSTAT bit 4 set the target is opened as a fresh virtual file (a target that was
-// open is reopened as it was afterwards) and the comma list of tasks runs in order: a
-// recalculation step (the task Perform, parameters "source expression,entries" with the entries
-// separated by ';') loads the source's texts (opening it read-only when it is closed) and runs an
+// open is reopened as it was afterwards) and the comma list of tasks runs in order, each item a
+// text expression that gives a task line (as in a list of steps): a recalculation step (the task
+// Perform, parameters "source expression,entries" with the entries separated by ';') loads the
+// source's texts (opening it read-only when it is closed) and runs an
 // accumulate pass from it into the target by the key INDEX%, between the two comma items of
 // LIMITS$, under RD_COND$ and COND$, with the texts of entry 0 and the entries as the
 // per-record expression and a progress window; other items run as ordinary tasks. The first
