@@ -45,6 +45,9 @@ class FaultFileSystem : public FileSystem {
     return base_.ListFolder(folder, each);
   }
   File* StandardStream(int n) override { return base_.StandardStream(n); }
+  Status ModifiedTime(std::string_view name, int64_t* nanoseconds) override {
+    return base_.ModifiedTime(name, nanoseconds);
+  }
 
  private:
   friend class FaultFile;

@@ -291,6 +291,16 @@ class PosixFileSystem : public FileSystem {
     return &standard_[n];
   }
 
+  Status ModifiedTime(std::string_view name, int64_t* nanoseconds) override {
+    *nanoseconds = 0;
+    std::string path;
+    if (!Resolve(name, &path)) return kBadInputData;
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) return FileErrorStatus(errno);
+    *nanoseconds = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return kOk;
+  }
+
  private:
   StandardFile standard_[3] = {StandardFile(0), StandardFile(1), StandardFile(2)};
 };

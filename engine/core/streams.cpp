@@ -163,37 +163,6 @@ Status ReadLine(Stream& stream, uint64_t start, uint64_t size, std::span<char> d
 
 bool HasFolder(StrRef name) { return StrFindAny(name, 0, StrLit("\\/:"), true) != kNothing; }
 
-// folder, a '\' unless the folder already ends with a separator, and name; pushed.
-StrRef JoinFolder(StrRef folder, StrRef name) {
-  const uint16_t mark = StrAreaMark();
-  if (folder.empty()) return StrAreaReturn(mark, name);
-  const char last = folder[folder.len - 1];
-  if (last != '\\' && last != '/' && last != ':') return StrJoin(folder, '\\', name);
-  const Status status = StrConcat(folder, name);
-  return status.ok() ? StrAreaTop() : StrError(status);
-}
-
-// Whether `name` fits `pattern`, in which '*' stands for any run of bytes; case is ignored.
-bool GlobMatch(std::string_view pattern, std::string_view name) {
-  size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
-  while (n < name.size()) {
-    if (p < pattern.size() && pattern[p] == '*') {
-      star = p++;
-      resume = n;
-    } else if (p < pattern.size() && AsciiUpper(pattern[p]) == AsciiUpper(name[n])) {
-      ++p;
-      ++n;
-    } else if (star != std::string_view::npos) {
-      p = star + 1;
-      n = ++resume;
-    } else {
-      return false;
-    }
-  }
-  while (p < pattern.size() && pattern[p] == '*') ++p;
-  return p == pattern.size();
-}
-
 // `name` (which may hold '*') in `folder` (empty: the current folder); pushed, or 164.
 StrRef FindInFolder(StrRef folder, StrRef name) {
   StrAreaScope scope;
@@ -218,6 +187,35 @@ StrRef FindInFolder(StrRef folder, StrRef name) {
 }
 
 }  // namespace
+
+StrRef JoinFolder(StrRef folder, StrRef name) {
+  const uint16_t mark = StrAreaMark();
+  if (folder.empty()) return StrAreaReturn(mark, name);
+  const char last = folder[folder.len - 1];
+  if (last != '\\' && last != '/' && last != ':') return StrJoin(folder, '\\', name);
+  const Status status = StrConcat(folder, name);
+  return status.ok() ? StrAreaTop() : StrError(status);
+}
+
+bool GlobMatch(std::string_view pattern, std::string_view name) {
+  size_t p = 0, n = 0, star = std::string_view::npos, resume = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      resume = n;
+    } else if (p < pattern.size() && AsciiUpper(pattern[p]) == AsciiUpper(name[n])) {
+      ++p;
+      ++n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++resume;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
 
 Status StreamOpen(StrRef name, uint16_t flags, uint16_t* handle) {
   *handle = kNoHandle;

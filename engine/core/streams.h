@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <limits>
 #include <span>
+#include <string_view>
 
 #include "engine/core/status.h"
 #include "engine/core/str_ref.h"
@@ -116,6 +117,12 @@ uint64_t FileSizeByName(StrRef name);
 [[nodiscard]] Status FileRename(StrRef from, StrRef to);
 [[nodiscard]] Status FileDelete(StrRef name);
 bool FileExists(StrRef name);
+
+// folder, a '\' unless the folder is empty or already ends with '\', '/' or ':', and name.
+// Pushes one temporary.
+StrRef JoinFolder(StrRef folder, StrRef name);
+// Whether `name` fits `pattern`, in which '*' stands for any run of bytes; case is ignored.
+bool GlobMatch(std::string_view pattern, std::string_view name);
 
 // Looks `name` up in the current folder and then in each folder of the definition search path
 // (StringSlots item (0, 5), comma-separated); a name that holds a folder is taken as written.

@@ -3,6 +3,7 @@
 #include "engine/lang/expression.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <string_view>
 
@@ -95,6 +96,28 @@ uint32_t ItemEnd(StrRef text, uint32_t from) {
     }
   }
   return text.len;
+}
+
+// A '%' ends a name such as INDEX% or X% rather than starting a percent operation when the
+// operand before it is a name and what follows cannot start the percentage's operand: the end
+// of the text, or any delimiter but '(' and the signs '+' and '-' (so A%-10 stays a percentage).
+bool PercentEndsName(StrRef text, uint32_t from, uint32_t at) {
+  if (text[at] != '%' || at == from) return false;
+  const char first = text[from];
+  if (!std::isalpha(static_cast<unsigned char>(first)) && first != '_') return false;
+  if (at + 1 == text.len) return true;
+  const char next = text[at + 1];
+  return IsDelimiter(next) && next != '(' && next != '+' && next != '-';
+}
+
+// Position of the delimiter that ends the operand starting at `from` (quotes skipped), or the
+// end of the text.
+uint32_t OperandEnd(StrRef text, uint32_t from) {
+  uint32_t i = from;
+  while (i < text.len && (!IsDelimiter(text[i]) || PercentEndsName(text, from, i))) {
+    i = IsQuoteChar(text[i]) ? std::min(SkipQuote(text, i) + 1, uint32_t{text.len}) : i + 1;
+  }
+  return i;
 }
 
 // ---- Preparation -----------------------------------------------------------------------
@@ -283,10 +306,7 @@ Status ReadOperand(Cursor* c, uint32_t from, Operator before) {
   c->start = from;
   c->before = before;
   c->mark = StrAreaMark();
-  uint32_t i = from;
-  while (i < text.len && !IsDelimiter(text[i])) {
-    i = IsQuoteChar(text[i]) ? std::min(SkipQuote(text, i) + 1, uint32_t{text.len}) : i + 1;
-  }
+  uint32_t i = OperandEnd(text, from);
   c->length = i - from;
   if (i < text.len && text[i] == '(') {
     const uint32_t close = MatchParen(text, i);
@@ -789,10 +809,7 @@ Status EvalAssignment(StrRef statement) {
   Status status = Prepare(statement, &prepared);
   if (!IsEvalFailure(status)) {
     // One item whose first operand is followed by '=' (not by "==").
-    uint32_t i = 0;
-    while (i < prepared.len && !IsDelimiter(prepared[i])) {
-      i = IsQuoteChar(prepared[i]) ? SkipQuote(prepared, i) + 1 : i + 1;
-    }
+    uint32_t i = OperandEnd(prepared, 0);
     if (i < prepared.len && prepared[i] == '(') {
       const uint32_t close = MatchParen(prepared, i);
       i = close == kNoPosition ? prepared.len : close + 1;

@@ -19,6 +19,10 @@ inline constexpr uint16_t kHookProcedure = 1;    // run a procedure (EXEC$)
 inline constexpr uint16_t kHookGridCell = 2;     // a grid cell or _NAME(n) value
 inline constexpr uint16_t kHookRelation = 3;     // relation operation of the evaluator
 inline constexpr uint16_t kHookTaskFirst = 4;    // 4..7: actions of task windows
+inline constexpr uint16_t kHookParamFile = 4;
+inline constexpr uint16_t kHookPrintDocument = 5;
+inline constexpr uint16_t kHookSteps = 6;
+inline constexpr uint16_t kHookStatSteps = 7;
 inline constexpr uint16_t kHookTaskLast = 7;
 inline constexpr uint16_t kHookDocSearch = 8;     // application document search
 inline constexpr uint16_t kHookScreenFirst = 10;  // 10..17: screen handlers by number
@@ -28,6 +32,12 @@ inline constexpr uint16_t kHookHelp = 22;
 inline constexpr uint16_t kHookLowLevel = 23;
 
 using HookFn = void (*)();
+
+// The handlers of task windows (slots 4..17 and 23) are called with the class of the form's
+// action; most act only when the form is confirmed. A handler answers kNothing (0xFFFF) for a
+// class it leaves to the form's own handling.
+using TaskWindowHook = uint16_t (*)(uint16_t action_class);
+inline constexpr uint16_t kFormConfirmed = 25;
 
 // Stores the handler (null empties the slot); answers the slot, or 255 for a slot above 24,
 // leaving the table unchanged.

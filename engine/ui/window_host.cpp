@@ -34,6 +34,26 @@ BoxStyle MessageBoxStyle(int kind) {
   }
 }
 
+StrRef BoxButtonCaption(BoxButton button) {
+  switch (button) {
+    case BoxButton::kOk:
+      return StrLit("OK");
+    case BoxButton::kCancel:
+      return StrLit("Cancel");
+    case BoxButton::kYes:
+      return StrLit("Yes");
+    case BoxButton::kNo:
+      return StrLit("No");
+    case BoxButton::kRetry:
+      return StrLit("Retry");
+    case BoxButton::kAbort:
+      return StrLit("Abort");
+    case BoxButton::kIgnore:
+      return StrLit("Ignore");
+  }
+  return StrLit("");
+}
+
 namespace {
 WindowHost* g_host = nullptr;
 }  // namespace

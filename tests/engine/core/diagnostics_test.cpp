@@ -11,7 +11,7 @@
 #include "engine/core/file_system.h"
 #include "engine/core/file_system_faults.h"
 #include "engine/core/string_slots.h"
-#include "engine/ui/window_host.h"
+#include "engine/ui/headless_host.h"
 #include "support/core_fixture.h"
 #include "support/temp_folder.h"
 
@@ -101,7 +101,7 @@ TEST_F(DiagnosticsTest, AFileThatCannotBeOpenedIsFileNotFoundWithItsName) {
 
 // A host that tells on standard error what box it was asked to show, so that a test can see it
 // from outside a process that has ended.
-class TellingHost : public WindowHost {
+class TellingHost : public HeadlessHost {
  public:
   BoxButton MessageBox(StrRef text, StrRef title, int kind) override {
     std::fprintf(stderr, "box[%s|%s|%d]\n", ToString(title).c_str(), ToString(text).c_str(), kind);

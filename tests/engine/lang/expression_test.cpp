@@ -44,6 +44,16 @@ const Case kCases[] = {
     {"", "1+2&3", kN, "3", kOk},
     {"", "2*3&6", kN, "6", kOk},
     {"", "8/2/2", kN, "2", kOk},
+    // A trailing '%' ends a name when no percentage can follow it; otherwise it is the operator.
+    {"", "X%", kN, "", kOk},
+    {"X%=5", "X%*2+1", kN, "11", kOk},
+    {"X%=5", "(X%)*2", kN, "10", kOk},
+    {"INDEX%=3", "INDEX%*2", kN, "6", kOk},
+    {"A%=2", "A%==2", kN, "1", kOk},
+    {"A%=2;B%=A%*10", "B%", kN, "20", kOk},
+    {"A=200", "A%10", kN, "20", kOk},
+    {"A=200", "A%-10", kN, "-20", kOk},
+    {"A=200", "A%+10", kN, "20", kOk},
     // Prefix signs.
     {"", "-3*2", kN, "-6", kOk},
     {"", "5*-3", kN, "-15", kOk},
