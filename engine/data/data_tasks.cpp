@@ -1,41 +1,32 @@
-// The default task side of the data-file passes: no dispatcher, parameters from variables.
+// The task dispatcher as the task side of the data-file passes.
 #include "engine/data/data_tasks.h"
 
-#include "engine/core/error_latch.h"
 #include "engine/core/string_area.h"
-#include "engine/core/text_ops.h"
-#include "engine/lang/expression.h"
-#include "engine/lang/variables.h"
+#include "engine/shell/definitions.h"
+#include "engine/shell/task_line.h"
 
 namespace engine {
 
 namespace {
 
-class NoDispatcher final : public DataTasks {
+class Dispatcher final : public DataTasks {
  public:
   Status ParseItem(StrRef item, bool* step, StrRef* parameters) override {
-    *step = false;
-    *parameters = StrLit("");
-    return StrCheck(item);
+    const ParsedTask task = ParseTaskLine(item);
+    *step = task.status.ok() && task.code == kTaskPerform;
+    *parameters = task.argument;
+    return kOk;
   }
-  Status RunTask(StrRef item) override { return ReportStatus(kFeatureRemoved, item); }
-  StrRef TaskParam(StrRef name) override {
-    StrAreaScope scope;
-    const StrRef variable = StrReplace(name, StrLit("%"), StrLit(""), true);
-    if (variable.IsStatus() || variable.empty() || !VarFind(variable).found()) {
-      return scope.Return(StrLit(""));
-    }
-    const StrRef value = EvalText(variable);
-    return scope.Return(value.IsStatus() ? StrLit("") : value);
-  }
+  Status RunTask(StrRef item) override { return DefaultDispatch(ParseTaskLine(item)); }
+  StrRef TaskParam(uint16_t n) override { return engine::TaskParam(n, 0); }
 };
 
-NoDispatcher g_none;
-DataTasks* g_current = &g_none;
+Dispatcher g_dispatcher;
+DataTasks* g_current = &g_dispatcher;
 
 }  // namespace
 
-void SetDataTasks(DataTasks* tasks) { g_current = tasks ? tasks : &g_none; }
+void SetDataTasks(DataTasks* tasks) { g_current = tasks ? tasks : &g_dispatcher; }
 
 DataTasks& CurrentDataTasks() { return *g_current; }
 

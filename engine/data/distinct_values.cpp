@@ -117,8 +117,8 @@ Status DistinctFunction(FunctionCall& call) {
 }
 
 // Closes the progress window however the pass ends.
-struct ProgressClose {
-  ~ProgressClose() { CurrentPassProgress().Close(); }
+struct ClosingProgress {
+  ~ClosingProgress() { CurrentPassProgress().Close(); }
 };
 
 }  // namespace
@@ -167,12 +167,11 @@ Status DistinctValuesNew(const DistinctSpec& spec) {
     g_distinct.exists = true;
   }
 
-  ProgressClose closing;
-  status = CurrentPassProgress().Open(0);
-  if (status.ok() && kept.from.empty()) {
+  ClosingProgress closing;
+  if (kept.from.empty()) {
     FileCtrl(file).key = kept.key;
     status = KeyStep(file, kStepFirst);
-  } else if (status.ok()) {
+  } else {
     status = KeyFind(file, kept.key, kept.from, kFindGreater);
   }
   while ((status == kFound || status == kKeyNotFound) &&

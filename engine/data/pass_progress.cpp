@@ -1,25 +1,27 @@
-// The default progress of data-file passes: nothing shown, nothing cancelled.
+// The progress window of the window layer as the progress of data-file passes.
 #include "engine/data/pass_progress.h"
+
+#include "engine/ui/progress_window.h"
 
 namespace engine {
 
 namespace {
 
-class NoProgress final : public PassProgress {
+class WindowProgress final : public PassProgress {
  public:
-  Status Open(uint32_t) override { return kOk; }
-  Status Step() override { return kOk; }
-  Status Text(StrRef) override { return kOk; }
-  Status Check() override { return kOk; }
-  void Close() override {}
+  Status Open(uint32_t total) override { return ProgressOpen(kProgressDefaultWidth, total, false); }
+  Status Step() override { return ProgressStep(1); }
+  Status Text(StrRef text) override { return ProgressText(text); }
+  Status Check() override { return ProgressCheck(); }
+  void Close() override { ProgressClose(); }
 };
 
-NoProgress g_none;
-PassProgress* g_current = &g_none;
+WindowProgress g_window;
+PassProgress* g_current = &g_window;
 
 }  // namespace
 
-void SetPassProgress(PassProgress* progress) { g_current = progress ? progress : &g_none; }
+void SetPassProgress(PassProgress* progress) { g_current = progress ? progress : &g_window; }
 
 PassProgress& CurrentPassProgress() { return *g_current; }
 

@@ -23,12 +23,6 @@ namespace engine {
 
 namespace {
 
-constexpr StrRef kStructParam = StrLit("STRUCT$");
-constexpr StrRef kIndexParam = StrLit("INDEX%");
-constexpr StrRef kLimitsParam = StrLit("LIMITS$");
-constexpr StrRef kReadConditionParam = StrLit("RD_COND$");
-constexpr StrRef kConditionParam = StrLit("COND$");
-
 // A comma item of a parameter, trimmed and unquoted.
 StrRef Item(StrRef text, uint16_t n) {
   return StrUnquote(StrTrim(ListField(text, ',', n), kTrimBoth));
@@ -55,8 +49,8 @@ Status SourceFile(StrRef expression, uint8_t* file) {
 StrRef ScanCondition() {
   StrAreaScope scope;
   DataTasks& tasks = CurrentDataTasks();
-  const StrRef read = StrTrim(tasks.TaskParam(kReadConditionParam), kTrimBoth);
-  const StrRef cond = StrTrim(tasks.TaskParam(kConditionParam), kTrimBoth);
+  const StrRef read = StrTrim(tasks.TaskParam(kParamReadCondition), kTrimBoth);
+  const StrRef cond = StrTrim(tasks.TaskParam(kParamCondition), kTrimBoth);
   if (read.IsStatus() || read.empty()) return scope.Return(cond);
   if (cond.IsStatus() || cond.empty()) return scope.Return(read);
   const StrRef joined = StrFormat(kMaxStrLen, StrLit("(%s)&&(%s)"), {read, cond});
@@ -65,7 +59,7 @@ StrRef ScanCondition() {
 
 Status DefineFromStruct(uint8_t* target) {
   StrAreaScope scope;
-  const StrRef spec = CurrentDataTasks().TaskParam(kStructParam);
+  const StrRef spec = CurrentDataTasks().TaskParam(kParamStruct);
   if (spec.IsStatus()) return StrCheck(spec);
   StrRef parts[3];
   for (uint16_t n = 1; n <= 3; ++n) {
@@ -128,8 +122,8 @@ Status RecalcStep(uint8_t target, StrRef parameters) {
   }
   if (status.ok()) {
     DataTasks& tasks = CurrentDataTasks();
-    const StrRef limits = tasks.TaskParam(kLimitsParam);
-    const StrRef index = tasks.TaskParam(kIndexParam);
+    const StrRef limits = tasks.TaskParam(kParamLimits);
+    const StrRef index = tasks.TaskParam(kParamIndex);
     AccumulateSpec spec;
     spec.source = source;
     spec.target = target;

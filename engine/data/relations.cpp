@@ -22,7 +22,6 @@ namespace engine {
 namespace {
 
 constexpr StrRef kFillInPrefix = StrLit("TMP");
-constexpr StrRef kResetParam = StrLit("RESET$");
 
 bool StartsEntry(StrRef options, uint16_t at) {
   if (at == 0) return true;
@@ -92,7 +91,7 @@ Status StartRecord(uint8_t b, uint16_t key, StrRef value) {
 // The fill-in of a related record the relation hook creates.
 Status FillIn(uint8_t b) {
   StrAreaScope scope;
-  const StrRef reset = CurrentDataTasks().TaskParam(kResetParam);
+  const StrRef reset = CurrentDataTasks().TaskParam(kParamReset);
   if (!reset.IsStatus() && !AllBlank(reset)) return EvalStatus(reset);
   for (uint16_t f = 1; f <= FieldCount(b); ++f) {
     const StrRef name = FieldName(b, f);

@@ -94,15 +94,15 @@ class TestTasks final : public DataTasks {
     }
     return kOk;
   }
-  StrRef TaskParam(StrRef name) override {
-    const auto found = params.find(std::string(name.view()));
+  StrRef TaskParam(uint16_t n) override {
+    const auto found = params.find(n);
     const std::string value = found == params.end() ? std::string() : found->second;
     return StrAreaPushCopy(StrView(value)).ok() ? StrAreaTop() : StrError(kOutOfMemory);
   }
 
   uint8_t target = kAccounts;
   uint16_t balance_field = kFieldBalance;
-  std::map<std::string, std::string> params;
+  std::map<uint16_t, std::string> params;
   Balances captured;
 };
 
@@ -308,7 +308,7 @@ TEST_F(BalancesTest, TheRecalculationRebuildsTheSameBalancesFromScratch) {
       ASSERT_EQ(RegisterStatMove(), kOk);
     }
     tasks.captured.clear();
-    tasks.params["INDEX%"] = hook ? "2" : "1";
+    tasks.params[kParamIndex] = hook ? "2" : "1";
     EXPECT_EQ(RelationRecalc(kAccounts, StrLit("'Perform movements,1','Capture'")), kOk)
         << Show(DetailText());
     EXPECT_EQ(WithoutZeros(tasks.captured), WithoutZeros(Expected()));
@@ -320,8 +320,8 @@ TEST_F(BalancesTest, TheRecalculationRebuildsTheSameBalancesFromScratch) {
     EXPECT_EQ(TemporaryFileCount(), 0);
   }
   // A limited range and a condition recalculate only what they select.
-  tasks.params["LIMITS$"] = "000001,000040";
-  tasks.params["RD_COND$"] = "AMOUNT{2}>0";
+  tasks.params[kParamLimits] = "000001,000040";
+  tasks.params[kParamReadCondition] = "AMOUNT{2}>0";
   EXPECT_EQ(RelationRecalc(kAccounts, StrLit("'Perform movements,1','Capture'")), kOk);
   Balances selected;
   for (const auto& [number, m] : movements_) {
@@ -336,7 +336,7 @@ TEST_F(BalancesTest, TheRecalculationCanFillARunTimeStructure) {
   TestTasks tasks;
   tasks.target = 3;
   tasks.balance_field = 2;
-  tasks.params["STRUCT$"] = "'tmpbal','CODE;6;A,BALANCE;12;2','<0001006>'";
+  tasks.params[kParamStruct] = "'tmpbal','CODE;6;A,BALANCE;12;2','<0001006>'";
   SetDataTasks(&tasks);
   const uint8_t files = FileCount();
   EXPECT_EQ(RelationRecalc(files + 1, StrLit("'Perform 2,2','Capture'")), kOk)
@@ -365,9 +365,30 @@ TEST_F(BalancesTest, ARecalculationStopsAtItsFirstFailure) {
   EXPECT_EQ(RelationRecalc(kAccounts, StrLit("'Perform nofile,1'")), kFileOpening);
   EXPECT_FALSE(SysWordTest(kSysUpStat, kUpStatInPass));
   EXPECT_EQ(FileMode(kAccounts), 0);
-  // Without a dispatcher no task can run.
-  SetDataTasks(nullptr);
-  EXPECT_EQ(RelationRecalc(kAccounts, StrLit("'Perform movements,1'")), kFeatureRemoved);
+}
+
+TEST_F(BalancesTest, TheTaskDispatcherRunsTheStepsAndTheOtherTasks) {
+  RunMovements(50);
+  ASSERT_FALSE(HasFatalFailure());
+  // Task parameters come from variables when no task window defines them.
+  ASSERT_EQ(VarAssignInteger(StrLit("INDEX"), 2), kOk);
+  const Balances expected = Expected();
+  ASSERT_TRUE(expected.count(Code("A103")));
+  EXPECT_EQ(RelationRecalc(kAccounts, StrLit("'Perform movements,1',"
+                                             "'ExpEval FILEFIND(\"A103\";1;1),B#=BALANCE{1}'")),
+            kOk)
+      << Show(DetailText());
+  int64_t balance = 0;
+  ASSERT_TRUE(VarNumber(StrLit("B#"), &balance));
+  EXPECT_EQ(balance, expected.at(Code("A103")));
+  // A task the dispatcher does not know stops the list.
+  HeadlessHost host;
+  SetWindowHost(&host);
+  EXPECT_EQ(RelationRecalc(kAccounts, StrLit("'NoSuchTask x','ExpEval B#=0'")), kBadInputData);
+  SetWindowHost(nullptr);
+  EXPECT_TRUE(VarNumber(StrLit("B#"), &balance));
+  EXPECT_EQ(balance, expected.at(Code("A103")));
+  EXPECT_EQ(host.boxes().size(), 1u);
 }
 
 }  // namespace
