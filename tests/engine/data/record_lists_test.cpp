@@ -216,6 +216,32 @@ TEST_F(RecordListTest, DeleteAllRemovesExactlyTheMatchingRecords) {
   EXPECT_EQ(Walk(1, 1, 2), (Codes{"A2", "C1"}));
 }
 
+// Two file numbers on the same disk files stand for two processes sharing a data folder: each
+// works on its own copy of the index, a reopen picks up what the other wrote, and the lock
+// marker keeps a second locked open out.
+TEST_F(RecordListTest, ProcessesSharingTheFilesSeeEachOthersRecordsAfterAReopen) {
+  Fill();
+  DefineTable("parts", {{"CODE", 4, 'A'}, {"NAME", 6, 'A'}, {"QTY", 4, 'N'}}, {{0, 4}, {4, 6}});
+  ASSERT_EQ(FileOpen(2, 0), kOk);
+  ASSERT_EQ(Insert(2, Rec("A4", "rivet", 6)), kFound);
+  ASSERT_EQ(FileClose(2), kOk);
+  uint32_t count = 0;
+  ASSERT_EQ(RecordCount(1, 1, StrLit("A"), StrLit("A"), StrLit(""), &count), kOk);
+  EXPECT_EQ(count, 3u);
+  ASSERT_EQ(FileReopenData(1, kOk), kOk);
+  ASSERT_EQ(RecordCount(1, 1, StrLit("A"), StrLit("A"), StrLit(""), &count), kOk);
+  EXPECT_EQ(count, 4u);
+  ASSERT_EQ(RecListBuild(1, 2, StrLit("r"), StrLit("r"), kListNoLimit, 0, StrLit("")), kOk);
+  EXPECT_EQ(Listed(), (Codes{"A4"}));
+  RecListFree(1);
+  // A locked open refuses a second one at once.
+  ASSERT_EQ(FileClose(1), kOk);
+  ASSERT_EQ(FileOpen(1, kModeLocked), kOk);
+  EXPECT_EQ(FileOpen(2, kModeLocked), kPermissionDenied);
+  EXPECT_EQ(FileOpen(2, kModeReadOnly), kOk);
+  EXPECT_EQ(IndexEntryCount(2), 8u);
+}
+
 TEST(KeySuccessorTest, TheLastByteIsRaisedAndFullBytesCarry) {
   const struct {
     std::string text;
