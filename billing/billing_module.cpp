@@ -1,6 +1,7 @@
 // The invoicing program's application module.
 #include "billing/billing_module.h"
 
+#include "engine/data/stat_move.h"
 #include "engine/shell/application.h"
 #include "engine/shell/engine_start.h"
 #include "engine/shell/shell_tasks.h"
@@ -18,7 +19,7 @@ Status ModuleCallback(uint16_t code) {
   switch (code & 0xF) {
     case engine::kModuleInit:
       engine::RegisterStandardHooks();
-      return engine::kOk;
+      return engine::RegisterStatMove();
     case engine::kModuleConfigure:
       return engine::ModuleConfigure();
     default:

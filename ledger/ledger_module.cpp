@@ -1,6 +1,8 @@
 // The accounting program's application module.
 #include "ledger/ledger_module.h"
 
+#include "engine/data/distinct_values.h"
+#include "engine/data/stat_move.h"
 #include "engine/shell/application.h"
 #include "engine/shell/engine_start.h"
 #include "engine/shell/shell_tasks.h"
@@ -16,9 +18,12 @@ using engine::StrRef;
 
 Status ModuleCallback(uint16_t code) {
   switch (code & 0xF) {
-    case engine::kModuleInit:
+    case engine::kModuleInit: {
       engine::RegisterStandardHooks();
-      return engine::kOk;
+      // The engine's functions come first among the module functions.
+      const Status status = engine::RegisterStatMove();
+      return status.ok() ? engine::RegisterStGetList() : status;
+    }
     case engine::kModuleConfigure:
       return engine::ModuleConfigure();
     default:

@@ -14,8 +14,6 @@ namespace engine {
 namespace {
 
 constexpr StrRef kEmpty{"", 0};
-// The bytes that end a value in a key-value text, and that may precede a key (with NUL).
-constexpr StrRef kParamBreaks = StrLit(": &/");
 
 // Walks the fields of a list from the first to the last. A status value walks as the empty
 // list, which has no fields.

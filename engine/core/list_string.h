@@ -83,6 +83,9 @@ StrRef ArrayItem(const StrArray& array, uint16_t n);
 
 // ---- Key-value texts -------------------------------------------------------------------
 
+// The bytes after which a key may start, and at which a value ends, in the normal form.
+inline constexpr StrRef kParamBreaks = StrLit(": &/");
+
 enum class ParamForm : uint8_t {
   kText,          // keys after ':' ' ' '&' '/' or NUL, values up to one of the four; quote-aware
   kNulSeparated,  // keys after NUL, values up to the next NUL; plain

@@ -5,29 +5,35 @@
 #include "engine/core/string_area.h"
 #include "engine/data/dictionary.h"
 #include "engine/data/field_ref.h"
+#include "engine/data/navigation.h"
 #include "engine/data/open_file_sets.h"
 #include "engine/data/record_buffer.h"
 #include "engine/data/record_file.h"
+#include "engine/data/relations.h"
 #include "engine/lang/function_seams.h"
 
 namespace engine {
 
 namespace {
 
+// A file argument of a function: numbers above the file count mean the current file.
+uint8_t FileArgument(uint16_t file) { return static_cast<uint8_t>(file > kMaxFiles ? 0 : file); }
+
 class RecordFileFunctions final : public DataFileFunctions {
  public:
-  Status Find(StrRef, uint16_t, uint16_t, uint16_t) override {
-    return ReportStatus(kFeatureRemoved, StrLit("FILEFIND()"));
+  Status Find(StrRef text, uint16_t file, uint16_t key, uint16_t mode) override {
+    return FileFind(text, FileArgument(file), key, mode);
   }
-  Status Relation(uint16_t, uint16_t, uint16_t, uint16_t, StrRef) override {
-    return ReportStatus(kFeatureRemoved, StrLit("FILEREL()"));
+  Status Relation(uint16_t file, uint16_t target, uint16_t rule, uint16_t mode,
+                  StrRef expression) override {
+    return FileRel(FileArgument(file), FileArgument(target), rule, mode, expression);
   }
-  Status Locate(StrRef, uint16_t) override {
-    return ReportStatus(kFeatureRemoved, StrLit("FILELOCATE()"));
+  Status Locate(StrRef command, uint16_t file) override {
+    return FileLocate(command, FileArgument(file));
   }
 
   StrRef KeyText(uint16_t file, uint16_t key, uint16_t half, uint16_t) override {
-    uint8_t f = static_cast<uint8_t>(file > kMaxFiles ? 0 : file);
+    uint8_t f = FileArgument(file);
     Status status = ResolveOpenFile(&f);
     if (!status.ok()) return StrError(status);
     if (key == kCurrentKey) key = FileCtrl(f).key;
@@ -39,7 +45,7 @@ class RecordFileFunctions final : public DataFileFunctions {
   }
 
   Status LastStatus(uint16_t file, uint16_t* status) override {
-    uint8_t f = static_cast<uint8_t>(file > kMaxFiles ? 0 : file);
+    uint8_t f = FileArgument(file);
     *status = 0;
     const Status resolved = ResolveOpenFile(&f);
     if (!resolved.ok()) return resolved;

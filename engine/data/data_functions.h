@@ -1,8 +1,7 @@
-// The data-file side of the built-in functions (function_seams.h): FN#FLEN's record count, the
+// The data-file side of the built-in functions (function_seams.h): the keyed search of FILEFIND,
+// the navigation commands of FILELOCATE, the relations of FILEREL, FN#FLEN's record count, the
 // file sets of FILESEL, the stored bytes of FN$FLDS, the key text of KEY$ and the last status of
-// IER, answered from the dictionary and the record files. FILEFIND, FILELOCATE and FILEREL belong
-// to navigation and relations; until those are connected they answer as the engine without them
-// (148, reported with the function's name).
+// IER, answered from the dictionary and the record files.
 #pragma once
 
 namespace engine {

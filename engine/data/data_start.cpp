@@ -7,9 +7,11 @@
 #include "engine/data/data_functions.h"
 #include "engine/data/dictionary.h"
 #include "engine/data/dictionary_load.h"
+#include "engine/data/distinct_values.h"
 #include "engine/data/field_ref.h"
 #include "engine/data/file_paths.h"
 #include "engine/data/record_file.h"
+#include "engine/data/scans.h"
 #include "engine/lang/variables.h"
 
 namespace engine {
@@ -34,7 +36,10 @@ Status AssignFileVariables() {
 
 Status DataStop() {
   const Status status = FileCloseAll();
+  DistinctValuesKill();
   (void)SlotClearGroup(kGroupOpenFileSets);
+  (void)SlotClearGroup(kGroupRelUpdates);
+  (void)SetLastCondition(StrLit(""));
   DictClear();
   DeleteTemporaryFiles();
   RemoveFieldAccess();

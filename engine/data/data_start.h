@@ -15,8 +15,10 @@ namespace engine {
 // Assigns to each file's base name in lower case, as an integer variable, the file's number. The
 // first failure is the result; every file is tried.
 [[nodiscard]] Status AssignFileVariables();
-// Closes every open file (the first failure is the result), empties the open sets, clears the
-// dictionary, deletes the temporary copies and disconnects the field references and functions.
+// Closes every open file (the first failure is the result) with its record lists, empties the
+// open sets, the relational-update texts, the last condition and the distinct-value list, clears
+// the dictionary, deletes the temporary copies and disconnects the field references and
+// functions.
 [[nodiscard]] Status DataStop();
 
 }  // namespace engine

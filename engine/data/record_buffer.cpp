@@ -191,6 +191,13 @@ Status FileRestore(uint8_t file, StrRef snapshot) {
   DataFileCtrl& ctrl = FileCtrl(file);
   saved.mode = ctrl.mode;
   saved.data_handle = ctrl.data_handle;
+  // The record lists and relational-update texts the file holds now stay its own: they are
+  // owned, not positions, and the snapshot's may have been freed since.
+  saved.list_slot = ctrl.list_slot;
+  saved.saved_list_slot = ctrl.saved_list_slot;
+  saved.list_nesting = ctrl.list_nesting;
+  saved.relup_base = ctrl.relup_base;
+  saved.relup_count = ctrl.relup_count;
   ctrl = saved;
   if (OpenRecordFile* of = OpenRecord(file); of && of->indexed) {
     of->index.cursor = std::min(cursor, of->index.n);
@@ -256,15 +263,30 @@ Status FieldSetByRef(StrRef reference, StrRef value) {
 Status KeyFieldsSet(uint8_t file, uint16_t key, StrRef text) {
   if (text.IsStatus()) return StrCheck(text);
   file = ResolveFile(file);
-  KeyFields fields;
-  Status status = KeyFieldList(file, key, &fields);
-  if (!status.ok()) return DataReport(status, FileBaseName(file));
+  const KeySegments segments = KeySegmentsOf(file, key);
+  if (segments.count == 0) return DataReport(kDataOutBound, FileBaseName(file));
+  // Each segment's part of the text goes to every field the segment covers: a field within the
+  // segment is set (formatted), the bytes of a field the segment covers only in part are copied.
   uint32_t at = 0;
-  for (uint16_t i = 0; i < fields.count && at < text.len; ++i) {
-    const uint16_t length = FieldDefOf(file, fields.field[i]).length;
-    status = FieldSet(file, fields.field[i], StrSub(text, static_cast<int32_t>(at), length));
-    if (!status.ok()) return status;
-    at += length;
+  for (uint16_t s = 0; s < segments.count && at < text.len; ++s) {
+    const uint32_t start = segments.segment[s].start;
+    const uint32_t end = start + segments.segment[s].length;
+    for (uint16_t f = 1; f <= FieldCount(file) && at < text.len; ++f) {
+      const FieldDef def = FieldDefOf(file, f);
+      const uint32_t from = std::max<uint32_t>(start, def.offset);
+      const uint32_t to = std::min<uint32_t>(end, uint32_t{def.offset} + def.length);
+      if (from >= to) continue;
+      const StrRef part = StrSub(text, static_cast<int32_t>(at), static_cast<int32_t>(to - from));
+      at += to - from;
+      if (from == def.offset && to == uint32_t{def.offset} + def.length) {
+        const Status status = FieldSet(file, f, part);
+        if (!status.ok()) return status;
+        continue;
+      }
+      const StrRef half = BufferHalf(file, kHalfCurrent);
+      if (half.IsStatus()) return FieldFailure(kFileNotInit, file, f);
+      std::memcpy(StrWritable(half) + from, part.ptr, part.len);
+    }
   }
   return kOk;
 }

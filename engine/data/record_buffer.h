@@ -42,9 +42,10 @@ StrRef BufferGet(uint8_t file, uint16_t half);
 bool BuffersDiffer(uint8_t file);
 
 // The control record, the cursor with the record it stands on, and both halves (pushed); and
-// their return. FileRestore puts the control record back (except the open mode and handle),
-// the halves, and the cursor on the same record, found again when records moved meanwhile. 163
-// for a snapshot that is not one of this file.
+// their return. FileRestore puts the control record back (except the open mode and handle, the
+// record lists and the relational-update texts, which stay as they are now), the halves, and the
+// cursor on the same record, found again when records moved meanwhile. 163 for a snapshot that
+// is not one of this file.
 StrRef FileSnapshot(uint8_t file);
 [[nodiscard]] Status FileRestore(uint8_t file, StrRef snapshot);
 
@@ -58,8 +59,9 @@ StrRef FieldGetRaw(uint8_t file, uint16_t field, uint16_t half);
 [[nodiscard]] Status FieldSet(uint8_t file, uint16_t field, StrRef value);
 // FieldSet of a field reference NAME{file}.
 [[nodiscard]] Status FieldSetByRef(StrRef reference, StrRef value);
-// Cuts `text` into the lengths of the key's fields and sets each, stopping at the end of the text
-// or at the first failure.
+// Cuts `text` into the parts of the key's segments and sets in each the fields the segment
+// covers (all of them, when a segment spans several fields; the bytes alone of a field covered in
+// part), stopping at the end of the text or at the first failure. 168 for an invalid key.
 [[nodiscard]] Status KeyFieldsSet(uint8_t file, uint16_t key, StrRef text);
 
 }  // namespace engine

@@ -13,6 +13,7 @@
 #include "engine/data/file_paths.h"
 #include "engine/data/record_buffer.h"
 #include "engine/data/record_keys.h"
+#include "engine/data/record_lists.h"
 #include "engine/lang/variables.h"
 
 namespace engine {
@@ -151,6 +152,7 @@ Status SaveChanges(OpenRecordFile* of) {
 // Closes what an open made; the status of saving the changes.
 Status CloseOpen(uint8_t file) {
   OpenRecordFile* of = g_open[file].get();
+  RecListReleaseFile(file);
   const Status status = SaveChanges(of);
   of->data.reset();
   IndexRelease(&of->index);
@@ -164,6 +166,7 @@ Status CloseOpen(uint8_t file) {
 // Undoes a failed open: the marker it made, the buffer, the control record.
 Status AbandonOpen(uint8_t file, Status status) {
   OpenRecordFile* of = g_open[file].get();
+  RecListReleaseFile(file);
   if (of) {
     of->data.reset();
     IndexRelease(&of->index);

@@ -48,7 +48,8 @@ struct DataFileCtrl {
   uint16_t key = 1;
   uint16_t last_status = kEndOfFile;
   int16_t data_handle = -1;
-  int16_t reserved[2] = {-1, -1};
+  int16_t reserved = -1;
+  int16_t relup_count = -1;  // group-7 items of the loaded relational-update texts
   int16_t relup_base = -1;
   uint16_t move_status = 0;
   uint16_t move_status2 = 0;
@@ -74,7 +75,8 @@ DataFileCtrl& FileCtrl(uint8_t file);
 // current key.
 [[nodiscard]] Status FileOpen(uint8_t file, uint8_t mode);
 // Writes the index back when it changed (after making the data durable), closes both files,
-// removes the lock marker of a locked open, frees the buffer and resets the control record. 130
+// removes the lock marker of a locked open, frees the buffer and the file's record lists and
+// resets the control record. 130
 // when the index could not be saved (the data is whole; the next open rebuilds the index).
 [[nodiscard]] Status FileClose(uint8_t file);
 // Closes every open file; the first failure is the result.
@@ -119,10 +121,11 @@ struct OpenRecordFile {
   bool temporary = false;
   std::string data_path;
   std::string index_path;
-  std::string marker_path;  // empty unless opened locked
-  std::string scratch;      // a record read for a comparison
-  std::string key_value;    // its key value
-  bool written = false;     // records were written since the data file was last made durable
+  std::string marker_path;           // empty unless opened locked
+  std::string scratch;               // a record read for a comparison
+  std::string key_value;             // its key value
+  uint32_t scan_record = kNoRecord;  // the record the last physical-order scan reached
+  bool written = false;  // records were written since the data file was last made durable
 
   // Writes bytes at `offset` of the data file; the platform's status.
   [[nodiscard]] Status WriteData(uint64_t offset, std::span<const char> bytes);

@@ -440,6 +440,7 @@ Status ScanNext(uint8_t file, uint32_t from, uint8_t flags, uint32_t* record) {
     if (half.byte(0) != kDeletedMark) break;
   }
   *record = static_cast<uint32_t>(n);
+  of->scan_record = *record;
   BufferCopy(file, 1);
   if (!of->indexed) return SetStatus(file, kFound);
   // The record read becomes the current one, so that an update or deletion acts on it.

@@ -6,6 +6,8 @@
 // process) and its version (changed by every ADD and MOVE, which answer the new handle). A handle
 // that is not exactly the current one of a live list (forged, a stale copy, or one whose list was
 // killed) is refused with 147.
+#include "engine/lang/sorted_list.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -116,6 +118,27 @@ Status Grow(SortedList* list) {
   return kOk;
 }
 
+// A new empty list in a free entry.
+Status CreateList(uint16_t width, uint16_t compare, uint8_t flags, uint32_t* entry) {
+  SortedList list;
+  list.width = width;
+  list.compare = compare;
+  list.flags = flags;
+  const Status status = Grow(&list);
+  if (!status.ok()) return status;
+  list.serial = g_next_serial++;
+  list.version = 1;
+  const auto free_entry =
+      std::find_if(g_lists.begin(), g_lists.end(), [](const SortedList& l) { return !l.serial; });
+  *entry = static_cast<uint32_t>(free_entry - g_lists.begin());
+  if (free_entry == g_lists.end()) {
+    g_lists.push_back(list);
+  } else {
+    *free_entry = list;
+  }
+  return kOk;
+}
+
 Status NewList(FunctionCall& call) {
   Status status = call.ArgCount(2, 4);
   int16_t first = 0;
@@ -126,23 +149,11 @@ Status NewList(FunctionCall& call) {
   if (status.ok()) status = call.ArgInteger(4, 0, &flags);
   if (!status.ok()) return status;
   if (std::min(first, second) < 1) return kSyntaxError;
-  SortedList list;
-  list.width = static_cast<uint16_t>(std::max(first, second));
-  list.compare = static_cast<uint16_t>(std::min(first, second));
-  list.flags = static_cast<uint8_t>(flags);
-  status = Grow(&list);
-  if (!status.ok()) return status;
-  list.serial = g_next_serial++;
-  list.version = 1;
-  const auto free_entry =
-      std::find_if(g_lists.begin(), g_lists.end(), [](const SortedList& l) { return !l.serial; });
-  const auto entry = static_cast<uint32_t>(free_entry - g_lists.begin());
-  if (free_entry == g_lists.end()) {
-    g_lists.push_back(list);
-  } else {
-    *free_entry = list;
-  }
-  return ReturnHandle(entry);
+  uint32_t entry = 0;
+  status = CreateList(static_cast<uint16_t>(std::max(first, second)),
+                      static_cast<uint16_t>(std::min(first, second)), static_cast<uint8_t>(flags),
+                      &entry);
+  return status.ok() ? ReturnHandle(entry) : status;
 }
 
 // Where an item goes: before the first item that sorts after it.
@@ -162,24 +173,18 @@ uint32_t InsertPosition(const SortedList& list, const char* item) {
   return low;
 }
 
-Status AddItem(FunctionCall& call) {
-  Status status = call.ArgCount(3, 3);
-  uint32_t entry = 0;
-  StrRef text;
-  if (status.ok()) status = Resolve(call, &entry);
-  if (status.ok()) status = call.ArgText(3, StrLit(""), &text);
-  if (!status.ok()) return status;
-  SortedList& list = g_lists[entry];
+// Inserts a text padded with blanks to the width: 163 when it is longer, 5 for a duplicate the
+// list refuses.
+Status InsertItem(SortedList& list, StrRef text) {
   if (text.len > list.width) return kBadInputData;
-  status = StrAreaAlloc(list.width, ' ');
+  StrAreaScope scope;
+  Status status = StrAreaAlloc(list.width, ' ');
   if (!status.ok()) return status;
   char* item = StrWritable(StrAreaTop());
   std::memcpy(item, text.ptr, text.len);
   const uint32_t at = InsertPosition(list, item);
   if ((list.flags & kUnique) && at > 0 && !std::memcmp(Item(list, at - 1), item, list.compare)) {
-    // Refused, and the handle stays what it was.
-    status = ReturnHandle(entry);
-    return status.ok() ? Status(kDuplicate) : status;
+    return kDuplicate;
   }
   if (list.count == list.capacity) {
     status = Grow(&list);
@@ -190,7 +195,23 @@ Status AddItem(FunctionCall& call) {
   if (list.count > 0 && at <= list.position) ++list.position;
   ++list.count;
   ++list.version;
-  return ReturnHandle(entry);
+  return kOk;
+}
+
+Status AddItem(FunctionCall& call) {
+  Status status = call.ArgCount(3, 3);
+  uint32_t entry = 0;
+  StrRef text;
+  if (status.ok()) status = Resolve(call, &entry);
+  if (status.ok()) status = call.ArgText(3, StrLit(""), &text);
+  if (!status.ok()) return status;
+  status = InsertItem(g_lists[entry], text);
+  if (status == kDuplicate) {
+    // Refused, and the handle stays what it was.
+    const Status handle = ReturnHandle(entry);
+    return handle.ok() ? Status(kDuplicate) : handle;
+  }
+  return status.ok() ? ReturnHandle(entry) : status;
 }
 
 int16_t Constant(StrRef name) {
@@ -316,3 +337,42 @@ void SortedListsFree() {
 }
 
 }  // namespace engine::builtins
+
+namespace engine {
+
+namespace {
+
+builtins::SortedList* Live(uint32_t list) {
+  using builtins::g_lists;
+  return list < g_lists.size() && g_lists[list].serial != 0 ? &g_lists[list] : nullptr;
+}
+
+}  // namespace
+
+Status SortedListCreate(uint16_t width, uint16_t compare, uint8_t flags, uint32_t* list) {
+  if (width == 0 || compare == 0) return kSyntaxError;
+  return builtins::CreateList(std::max(width, compare), std::min(width, compare), flags, list);
+}
+
+Status SortedListAdd(uint32_t list, StrRef item) {
+  if (item.IsStatus()) return StrCheck(item);
+  builtins::SortedList* live = Live(list);
+  return live ? builtins::InsertItem(*live, item) : Status(kSyntaxError);
+}
+
+uint32_t SortedListCount(uint32_t list) {
+  const builtins::SortedList* live = Live(list);
+  return live ? live->count : 0;
+}
+
+StrRef SortedListItem(uint32_t list, uint32_t i) {
+  const builtins::SortedList* live = Live(list);
+  if (!live || i >= live->count) return StrLit("");
+  return StrMake(builtins::Item(*live, i), live->width);
+}
+
+void SortedListRelease(uint32_t list) {
+  if (builtins::SortedList* live = Live(list)) builtins::Release(live);
+}
+
+}  // namespace engine

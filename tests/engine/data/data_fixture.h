@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -50,6 +51,32 @@ class DataFixture : public CoreFixture {
     char head[16];
     std::snprintf(head, sizeof head, "01       %03d %c", length, type);
     return head + name;
+  }
+
+  // Defines a file with its fields (name, length, type) and single-segment keys (start,
+  // length), in that order.
+  struct FieldSpec {
+    const char* name;
+    uint16_t length;
+    char type;
+  };
+  struct KeySpec {
+    uint16_t start;
+    uint16_t length;
+  };
+  static void DefineTable(const char* name, std::initializer_list<FieldSpec> fields,
+                          std::initializer_list<KeySpec> keys) {
+    const uint8_t file = static_cast<uint8_t>(FileCount() + 1);
+    ASSERT_EQ(DefineFile(1, StrFromC(name), StrLit("")), kOk);
+    for (const FieldSpec& f : fields) {
+      ASSERT_EQ(DefineField(StrFromC(f.name), f.length, f.type), kOk);
+    }
+    for (const KeySpec& k : keys) {
+      KeySegments key;
+      key.count = 1;
+      key.segment[0] = KeySegment{k.start, k.length};
+      ASSERT_EQ(DefineKey(file, key), kOk);
+    }
   }
 
   // Half 1 of a file's buffer.

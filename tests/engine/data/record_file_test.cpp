@@ -627,10 +627,13 @@ TEST_F(RecordFileTest, TheBuiltInFunctionsReachTheRecordFiles) {
       {"FN#FLEN('ITEMS')", "2"},
       {"FILESEL('items;0')", ""},
       {"FN#FLEN('items')", "2"},
-      {"FILEFIND('B')", "<status 148>"},
-      {"IER(1)", ""},  // 0: the open stood on the first record
+      {"FILEFIND('B')", ""},  // 0: found
+      {"IER(1)", ""},
+      {"KEY$(1;1)", "B   "},
+      {"FN$FLDS(QTY{1})", "   4"},
+      {"FILEFIND('C')", "2"},
+      {"FILELOCATE('TOP')", ""},
       {"KEY$(1;1)", "A   "},
-      {"FN$FLDS(QTY{1})", "   3"},
       {"FN#FLEN('items.FD')", "32"},  // no data file of that name: the disk file's size
   };
   for (const auto& c : cases) {
