@@ -6,11 +6,15 @@
 #include <string>
 
 #include "engine/core/error_latch.h"
+#include "engine/core/list_string.h"
 #include "engine/core/streams.h"
 #include "engine/core/string_area.h"
 #include "engine/core/text_ops.h"
 #include "engine/core/value_tables.h"
 #include "engine/data/dictionary.h"
+#include "engine/data/file_scan.h"
+#include "engine/data/relational_update.h"
+#include "engine/lang/expression.h"
 #include "engine/lang/function_seams.h"
 #include "engine/lang/variables.h"
 #include "engine/proc/procedure_compiler.h"
@@ -150,6 +154,26 @@ Status System(const CommandArgs& args) {
   return kOk;
 }
 
+// RC_DELETE, RC_INSERT, RC_WRITE 'file,entries': the save routine with the command's word on the
+// file the expression of field 1 gives (empty: the current file), with the relational-update
+// entries of field 2 (';' standing for ',', as the list is itself a comma list).
+template <uint16_t Word>
+Status SaveRecord(const CommandArgs& args) {
+  StrAreaScope scope;
+  const StrRef target = args.Text(1);
+  const StrRef file_expression = StrTrim(ListField(target, ',', 1), kTrimBoth);
+  Status status = kOk;
+  const int16_t file = file_expression.empty() ? 0 : EvalInteger(file_expression, &status);
+  if (!status.ok()) return status;
+  if (file < 0 || file > 0xFF) return ReportStatus(kBadFileNumber, file_expression);
+  const StrRef list = StrReplace(ListField(target, ',', 2), StrLit(";"), StrLit(","), true);
+  return SaveWithRelations(Word, static_cast<uint8_t>(file), list, StrLit(""));
+}
+
+Status FileScanCommand(const CommandArgs& args) {
+  return FileScan(args.Text(1), args.Text(2), args.Text(3), args.Text(4), args.Text(5));
+}
+
 Status FileStruct(const CommandArgs& args) {
   return DefineStructure(args.Text(1), args.Text(2), args.Text(3));
 }
@@ -183,6 +207,10 @@ void EngineCommandsInstall() {
   WindowCommandsInstall();
   CommandOperationSet(kKwFileSelect, FileSelect);
   CommandOperationSet(kKwFileStruct, FileStruct);
+  CommandOperationSet(kKwFileScan, FileScanCommand);
+  CommandOperationSet(kKwRcDelete, SaveRecord<kSaveDelete>);
+  CommandOperationSet(kKwRcInsert, SaveRecord<kSaveInsert>);
+  CommandOperationSet(kKwRcWrite, SaveRecord<kSaveUpdate>);
 }
 
 StrRef SystemCommandLine(StrRef text) {

@@ -7,8 +7,9 @@
 // CONNECT, SHELL, REMOTE and RC_UPDATE always answer 148.
 //
 // The operations the procedure subsystem carries out itself are registered by
-// EngineCommandsInstall: KILL, SYSTEM, FILESELECT with a file set, FILESTRUCT, and the commands
-// of window_commands.h.
+// EngineCommandsInstall: KILL, SYSTEM, FILESELECT with a file set, FILESTRUCT, FILESCAN,
+// RC_DELETE, RC_INSERT and RC_WRITE (through the data files' operations), and the commands of
+// window_commands.h.
 #pragma once
 
 #include <cstdint>

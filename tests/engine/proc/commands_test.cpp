@@ -126,7 +126,7 @@ TEST_F(CommandsTest, TheEngineSlotsAnswerForCommandsTheEngineDoesNotHold) {
       {"LOADSTRUCT 'S'", "LOADSTRUCT"},
       {"WINOPEN 10,5,'T'", "WINOPEN"},
       {"EXPORT 'P'", "EXPORT"},
-      {"FILESCAN 'F'", "FILESCAN"},
+      {"STATSTEPS 'S'", "STATSTEPS"},
       {"CONNECT 'X'", "CONNECT"},
       {"SHELL 'X'", "ExecRunUtils SHELL"},
       {"REMOTE 'X'", "ExecRunTrans REMOTE"},
