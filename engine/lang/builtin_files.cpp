@@ -280,11 +280,15 @@ Status Exec(FunctionCall& call) {
   }
   const auto runner = HookAs<ProcedureRunner>(kHookProcedure);
   if (!runner) return ReportStatus(kFeatureRemoved, StrLit("EXEC$()"));
+  // Only a value this run pushed is its result; one left by an earlier run stays where it is.
+  const uint16_t before = SlotCount(kGroupReturnValues);
   status = runner(command, argument, kRunWantsResult);
-  if (!status.ok()) return status;
-  if (SlotCount(kGroupReturnValues) == 0) return ReturnText(StrLit(""));
-  status = StrAreaPushCopy(SlotLast(kGroupReturnValues));
-  if (status.ok()) status = SlotPop(kGroupReturnValues);
+  if (status.ok()) {
+    status = StrAreaPushCopy(SlotCount(kGroupReturnValues) > before ? SlotLast(kGroupReturnValues)
+                                                                    : StrLit(""));
+  }
+  // Popping a stack down to a count it had cannot fail.
+  (void)SlotTruncate(kGroupReturnValues, before);
   return status;
 }
 
@@ -362,3 +366,9 @@ Status Ier(FunctionCall& call) {
 }
 
 }  // namespace engine::builtins
+
+namespace engine {
+
+Status EvalExpressionFile(StrRef name) { return builtins::RunExpressionFile(name); }
+
+}  // namespace engine

@@ -53,6 +53,11 @@ StrRef EvalText(StrRef text);
 // text), as EvalStatus does.
 [[nodiscard]] Status EvalStatements(StrRef list);
 
+// Evaluates an expression file: the file, looked up as given and then along the definition search
+// path, has its lines joined with ';' and evaluated as one statement list (as EvalStatus). 164
+// (File Not Found) reported with the name for a file that is missing or empty.
+[[nodiscard]] Status EvalExpressionFile(StrRef name);
+
 // Evaluates one assignment such as NAME=<value>: the text must hold exactly one item, and that
 // item must assign (147 otherwise, with nothing evaluated). The status when it is 128 or above,
 // else 0. Shaped to be handed to whoever reads assignments from a file.

@@ -19,6 +19,7 @@
 #include "engine/lang/function_seams.h"
 #include "engine/lang/lang_start.h"
 #include "engine/lang/variables.h"
+#include "engine/proc/procedure_run.h"
 #include "engine/shell/command_line.h"
 #include "engine/shell/config_files.h"
 #include "engine/shell/definitions.h"
@@ -197,6 +198,7 @@ Status StopEngine() {
   RunStateRelease();
   const Status data = StopDataFiles();
   StreamCloseAll();
+  ProceduresStop();
   HooksClear();
   SetTaskHandler(nullptr);
   SetNameResolver(nullptr);
@@ -228,6 +230,8 @@ Status EngineStart(StrRef command_line, StrRef identifier, StrRef title, uint16_
     (void)MemoryStop();
     return status;
   }
+  // The procedure runner is there before the module registers its own hooks and commands.
+  ProceduresStart();
   engine.started = true;
   engine.flags = flags;
   status = StartSteps(command_line, identifier, title, flags, callback);

@@ -14,6 +14,7 @@
 #include "engine/core/string_slots.h"
 #include "engine/core/text_ops.h"
 #include "engine/lang/expression.h"
+#include "engine/proc/procedure_run.h"
 #include "engine/shell/definitions.h"
 #include "engine/shell/hooks.h"
 #include "engine/shell/paths.h"

@@ -16,7 +16,6 @@ Status MaintenanceTask(StrRef, uint16_t) { return Unavailable(StrLit("MantMain")
 Status DocumentTask(StrRef, DocumentMode mode) {
   return Unavailable(mode == DocumentMode::kNavigation ? StrLit("LnNavMain") : StrLit("LnManMain"));
 }
-Status ProcedureTask(StrRef) { return Unavailable(StrLit("PrcExec")); }
 Status ReportTask(StrRef) { return Unavailable(StrLit("Report")); }
 Status ReorgTask() { return Unavailable(StrLit("Reorg")); }
 Status CopyTask(int32_t) { return Unavailable(StrLit("Copy")); }

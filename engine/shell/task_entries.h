@@ -25,8 +25,6 @@ inline constexpr uint16_t kMaintenanceWindowBits = 102;
 // documents toolbar.
 enum class DocumentMode : uint8_t { kNavigation, kMaintenanceDialog };
 [[nodiscard]] Status DocumentTask(StrRef argument, DocumentMode mode);
-// The procedure of that name.
-[[nodiscard]] Status ProcedureTask(StrRef name);
 [[nodiscard]] Status ReportTask(StrRef argument);
 [[nodiscard]] Status ReorgTask();
 [[nodiscard]] Status CopyTask(int32_t mode);

@@ -488,6 +488,12 @@ int WinPump() {
   return (g_quit || StackCount() == 0) ? 1 : 0;
 }
 
+void WinDeliverQueued() {
+  WindowHost& host = Host();
+  HostEvent event;
+  while (!g_quit && host.GetEvent(&event, ReadMode::kQueuedOnly)) Deliver(event);
+}
+
 uint16_t WinWaitKey() {
   WindowHost& host = Host();
   while (!g_quit && StackCount() > 0) {

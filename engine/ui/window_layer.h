@@ -83,6 +83,9 @@ Status WinRunModal(WinHandle window);
 void WinEndModal();
 // Delivers every pending event once; 1 when a quit request was seen or no window is left.
 int WinPump();
+// Delivers the events already queued without reading new input, so that input typed (or
+// scripted) ahead stays for whoever waits for it next.
+void WinDeliverQueued();
 // Waits for the next key press anywhere, delivering every other event meanwhile; its key code
 // (Esc when the loop ends without one).
 uint16_t WinWaitKey();

@@ -182,6 +182,21 @@ TEST_F(BuiltinFilesTest, ProceduresAndExpressionFiles) {
   EXPECT_NE(Show(DetailText()).find("missing.exp"), std::string::npos) << Show(DetailText());
 }
 
+// A runner whose run pushes no value.
+Status SilentRunner(StrRef, StrRef, uint16_t) { return kOk; }
+
+TEST_F(BuiltinFilesTest, ExecTakesOnlyTheValueItsOwnRunPushed) {
+  ASSERT_EQ(SlotPush(kGroupReturnValues, StrLit("older run")), kOk);
+  RegisterHookAs<ProcedureRunner>(SilentRunner, kHookProcedure);
+  EXPECT_EQ(Eval("EXEC$('TOTALS')"), "");
+  RegisterHookAs<ProcedureRunner>(Runner, kHookProcedure);
+  EXPECT_EQ(Eval("EXEC$('TOTALS')"), "TOTALS@#2");
+  EXPECT_EQ(Eval("EXEC$('FAIL')"), "<status 164>");
+  ASSERT_EQ(SlotCount(kGroupReturnValues), 1);
+  EXPECT_EQ(Show(SlotLast(kGroupReturnValues)), "older run");
+  ASSERT_EQ(SlotClearGroup(kGroupReturnValues), kOk);
+}
+
 // A data-file subsystem that records each call and answers `result`.
 class FakeDataFiles final : public DataFileFunctions {
  public:

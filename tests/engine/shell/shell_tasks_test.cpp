@@ -92,8 +92,9 @@ TEST_F(ShellTasksTest, ProcedureChoicesListMatchingFilesWithTheirTitles) {
   EXPECT_EQ(StrAreaMark(), mark);
   // Without a selection window the list is offered and nothing runs.
   EXPECT_EQ(PrcExec(StrLit("CL*.PRC")), kOk);
-  EXPECT_EQ(PrcExec(StrLit("CLOSE")), kFeatureRemoved);
-  EXPECT_EQ(Detail(), "PrcExec");
+  // A name without '*' is the procedure file itself.
+  EXPECT_EQ(PrcExec(StrLit("CLOSE")), kFileNotFound);
+  EXPECT_EQ(Detail(), "CLOSE");
 }
 
 TEST_F(ShellTasksTest, TheStepsHookRunsStepsWhenTheFormIsConfirmed) {

@@ -1,0 +1,68 @@
+// The procedure commands on data files: a run-time structure, records saved and deleted with the
+// save routine, a FILESCAN pass, and what a whole run gives back of them.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "engine/data/data_functions.h"
+#include "engine/data/dictionary.h"
+#include "engine/data/field_ref.h"
+#include "engine/data/record_file.h"
+#include "proc_fixture.h"
+
+namespace engine {
+namespace {
+
+class DataCommandsTest : public testing::ProcFixture {
+ protected:
+  void SetUp() override {
+    ProcFixture::SetUp();
+    InstallFieldAccess();
+    InstallDataFunctions();
+  }
+};
+
+constexpr char kItems[] =
+    "FILESTRUCT 'ITEMS','CODE;4;A,QTY;6;2','<0001004>'\r\n"
+    "FILESELECT 'ITEMS'\r\n";
+
+TEST_F(DataCommandsTest, RecordsAreSavedScannedAndDeleted) {
+  const std::string text = std::string(kItems) +
+                           "CODE{ITEMS}='A001'\r\nQTY{ITEMS}=5\r\nRC_INSERT ''\r\n"
+                           "CODE{ITEMS}='A002'\r\nQTY{ITEMS}=7\r\nRC_INSERT ''\r\n"
+                           "N=FN#FLEN('ITEMS')\r\n"
+                           "S#=0\r\nFILESCAN 'EXPSET','','','','S#=S#+QTY{ITEMS}'\r\n"
+                           "X=FILEFIND('A001')\r\nQTY{ITEMS}=9\r\nRC_WRITE ''\r\n"
+                           "T#=0\r\nFILESCAN 'EXPSET','','','','T#=T#+QTY{ITEMS}'\r\n"
+                           "X=FILEFIND('A002')\r\nRC_DELETE ''\r\nM=FN#FLEN('ITEMS')";
+  ASSERT_EQ(RunText(text), kOk) << Detail();
+  EXPECT_EQ(Eval("N"), "2");
+  EXPECT_EQ(Eval("S#"), "12");
+  EXPECT_EQ(Eval("T#"), "16");
+  EXPECT_EQ(Eval("M"), "1");
+  // The whole run took its structure and its file set back.
+  EXPECT_EQ(FileCount(), 0);
+  EXPECT_EQ(StructureDepth(), 0);
+  EXPECT_EQ(SlotCount(kGroupOpenFileSets), 0);
+}
+
+TEST_F(DataCommandsTest, SaveFailuresEndTheRun) {
+  const struct {
+    const char* tail;
+    Status status;
+  } cases[] = {
+      // A second record with the same key.
+      {"CODE{ITEMS}='A001'\r\nRC_INSERT ''\r\nRC_INSERT ''\r\nA=1", kRepeatedKey},
+      {"RC_INSERT 'X+'", kSyntaxError},
+      {"RC_INSERT '-1'", kBadFileNumber},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.tail);
+    EXPECT_EQ(RunText(std::string(kItems) + c.tail), c.status) << Detail();
+    EXPECT_EQ(Eval("A"), "");
+    EXPECT_EQ(FileCount(), 0);
+  }
+}
+
+}  // namespace
+}  // namespace engine
