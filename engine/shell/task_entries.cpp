@@ -18,7 +18,6 @@ Status DocumentTask(StrRef, DocumentMode mode) {
 }
 Status ProcedureTask(StrRef) { return Unavailable(StrLit("PrcExec")); }
 Status ReportTask(StrRef) { return Unavailable(StrLit("Report")); }
-Status ReorgTask() { return Unavailable(StrLit("Reorg")); }
 Status CopyTask(int32_t) { return Unavailable(StrLit("Copy")); }
 Status FileTransTask(StrRef) { return Unavailable(StrLit("FileTrans")); }
 Status HelpTask(StrRef) { return Unavailable(StrLit("Help")); }

@@ -28,7 +28,6 @@ enum class DocumentMode : uint8_t { kNavigation, kMaintenanceDialog };
 // The procedure of that name.
 [[nodiscard]] Status ProcedureTask(StrRef name);
 [[nodiscard]] Status ReportTask(StrRef argument);
-[[nodiscard]] Status ReorgTask();
 [[nodiscard]] Status CopyTask(int32_t mode);
 [[nodiscard]] Status FileTransTask(StrRef argument);
 [[nodiscard]] Status HelpTask(StrRef argument);

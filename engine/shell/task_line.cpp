@@ -8,6 +8,7 @@
 #include "engine/core/text_ops.h"
 #include "engine/lang/expression.h"
 #include "engine/lang/number.h"
+#include "engine/shell/reorg_task.h"
 #include "engine/shell/shell_tasks.h"
 #include "engine/shell/task_entries.h"
 
