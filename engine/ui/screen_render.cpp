@@ -112,11 +112,14 @@ void Painter::Box(int32_t row, int32_t column, int32_t width, int32_t height,
     Put(r, column, '|', kCellFrame);
     Put(r, column + width - 1, '|', kCellFrame);
   }
-  if (!title.empty() && width > 7) {
+  const int32_t length = static_cast<int32_t>(title.size());
+  if (length > 0 && length + 6 <= width) {
     Put(row, column + 2, ' ', kCellTitle);
-    const int32_t shown = std::min<int32_t>(static_cast<int32_t>(title.size()), width - 6);
-    Text(row, column + 3, title, kCellTitle, shown);
-    Put(row, column + 3 + shown, ' ', kCellTitle);
+    Text(row, column + 3, title, kCellTitle);
+    Put(row, column + 3 + length, ' ', kCellTitle);
+  } else if (length > 0) {
+    // A narrow box gives its title the whole border.
+    Text(row, column + 1, title, kCellTitle, width - 2);
   }
 }
 

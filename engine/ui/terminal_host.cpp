@@ -23,7 +23,7 @@ namespace {
 constexpr int kStdIn = 0;
 constexpr int kStdOut = 1;
 constexpr uint32_t kPollDrawMilliseconds = 50;
-constexpr uint32_t kDoubleClickMilliseconds = 400;
+constexpr int kDoubleClickMilliseconds = 250;
 constexpr short kPaintedPair = 1;
 // Key codes for the sequences the host binds itself, clear of those the library assigns.
 constexpr int32_t kFirstExtraKeyCode = 0x2000;
@@ -129,10 +129,6 @@ attr_t CellAttributes(uint8_t attr, bool colours) {
   }
 }
 
-bool SameSpot(const ScreenHotspot& a, const ScreenHotspot& b) {
-  return a.kind == b.kind && a.handle == b.handle && a.index == b.index && a.level == b.level;
-}
-
 // Whether standard input can no longer give anything (the terminal went away).
 bool InputGone() {
   pollfd p{kStdIn, POLLIN, 0};
@@ -164,8 +160,12 @@ bool TerminalHost::Start(std::string* reason) {
     if (reason) *reason = "the terminal's settings cannot be read";
     return false;
   }
+  // Ours before the library's: it installs its own (ending with exit status 1) only where it
+  // finds none, and a signal must end the program as that signal.
+  InstallSignalHandlers();
   SCREEN* screen = newterm(nullptr, stdout, stdin);
   if (!screen) {
+    RemoveSignalHandlers();
     const char* type = std::getenv("TERM");
     if (reason) *reason = std::string("unknown terminal type \"") + (type ? type : "") + "\"";
     return false;
@@ -177,8 +177,9 @@ bool TerminalHost::Start(std::string* reason) {
   nonl();
   intrflush(stdscr, FALSE);
   keypad(stdscr, TRUE);
-  mouseinterval(0);
-  const bool mouse = mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED, nullptr) != 0;
+  // The library tells clicks and double clicks from presses and releases.
+  mouseinterval(kDoubleClickMilliseconds);
+  const bool mouse = mousemask(BUTTON1_CLICKED | BUTTON1_DOUBLE_CLICKED, nullptr) != 0;
   if (has_colors()) {
     start_color();
     use_default_colors();
@@ -186,13 +187,14 @@ bool TerminalHost::Start(std::string* reason) {
   }
   BindExtraKeys();
   g_saved.leave_length = 0;
+  // The cursor is shown after leaving the alternate screen, which may bring back the state that
+  // was saved on entering it.
   AppendLeave(Capability("sgr0"));
-  AppendLeave(Capability("cnorm"));
   AppendLeave(Capability("rmkx"));
   if (mouse) AppendLeave(kMouseOff);
   AppendLeave(Capability("rmcup"));
+  AppendLeave(Capability("cnorm"));
   g_saved.active = 1;
-  InstallSignalHandlers();
   started_ = true;
   last_draw_ = 0;
   return true;
@@ -289,9 +291,12 @@ TerminalRead TerminalHost::Read(int timeout) {
 }
 
 bool TerminalHost::ReadAndAct(int timeout, BoxButton* answer, bool* answered) {
-  const TerminalRead first = Read(timeout);
+  TerminalRead first = pending_;
+  pending_ = TerminalRead{};
+  if (first.kind == TerminalRead::Kind::kNone) first = Read(timeout);
   if (first.kind == TerminalRead::Kind::kNone) return false;
   const TerminalInput input = decoder_.Decode(first, [this] { return Read(0); });
+  pending_ = input.unread;
   switch (input.kind) {
     case TerminalInput::Kind::kNone:
     case TerminalInput::Kind::kResize:
@@ -316,17 +321,14 @@ bool TerminalHost::ReadAndAct(int timeout, BoxButton* answer, bool* answered) {
 
 void TerminalHost::Mouse(BoxButton* answer, bool* answered) {
   MEVENT event{};
-  if (getmouse(&event) != OK || !(event.bstate & BUTTON1_PRESSED)) return;
+  if (getmouse(&event) != OK) return;
+  const bool twice = (event.bstate & BUTTON1_DOUBLE_CLICKED) != 0;
+  if (!twice && !(event.bstate & BUTTON1_CLICKED)) return;
   const ScreenHotspot* spot = HotspotAtTerminal(grid_, placement_, event.y, event.x);
   if (answered) {
     if (spot && spot->kind == HotspotKind::kBoxButton) *answered = BoxClick(spot->index, answer);
     return;
   }
-  const uint32_t now = TickCount();
-  const bool twice =
-      spot && SameSpot(*spot, last_press_) && now - last_press_time_ < kDoubleClickMilliseconds;
-  last_press_ = spot ? *spot : ScreenHotspot{};
-  last_press_time_ = now;
   if (menu_track().active) {
     if (!spot ||
         (spot->kind != HotspotKind::kMenuBarItem && spot->kind != HotspotKind::kMenuItem)) {
@@ -364,7 +366,7 @@ bool TerminalHost::PullInput(InputWait wait) {
   if (!started_) return false;
   if (wait == InputWait::kPoll) {
     if (TickCount() - last_draw_ >= kPollDrawMilliseconds) Draw();
-    if (!InputWaiting()) return false;
+    if (pending_.kind == TerminalRead::Kind::kNone && !InputWaiting()) return false;
     return ReadAndAct(0);
   }
   Draw();

@@ -60,9 +60,7 @@ class TerminalHost : public WindowModel {
   ScreenPlacement placement_;
   TerminalKeyDecoder decoder_;
   uint32_t last_draw_ = 0;
-  // The last mouse press, to tell a double click.
-  ScreenHotspot last_press_;
-  uint32_t last_press_time_ = 0;
+  TerminalRead pending_;  // read after an Esc but no part of it
 };
 
 }  // namespace engine

@@ -182,21 +182,18 @@ TerminalInput TerminalKeyDecoder::Decode(const TerminalRead& first,
     const TerminalRead after = next();
     input.kind = TerminalInput::Kind::kKey;
     input.key = Key(kVkEscape, 0, static_cast<char>(kEsc));
+    KeyInput key;
     if (after.kind == TerminalRead::Kind::kKey) {
-      if (KeyOfCode(static_cast<int32_t>(after.value), &input.key)) {
-        input.key.mods |= kModAlt;
-        input.key.ch = 0;
-      }
-    } else if (after.kind == TerminalRead::Kind::kChar && after.value != kEsc) {
-      KeyInput key;
-      if (after.value < 32 || after.value == 127) {
-        if (ControlKey(after.value, &key)) input.key = key;
+      if (KeyOfCode(static_cast<int32_t>(after.value), &key)) {
+        input.key = Key(key.vk, static_cast<uint16_t>(key.mods | kModAlt));
       } else {
-        const int byte = UnicodeToCp1252(after.value);
-        input.key = Key(byte >= 0 ? CharKey(static_cast<char>(byte)).vk : 0);
+        input.unread = after;
       }
-      input.key.mods |= kModAlt;
-      input.key.ch = 0;
+    } else if (after.kind == TerminalRead::Kind::kChar && after.value >= 32 && after.value != 127) {
+      const int byte = UnicodeToCp1252(after.value);
+      input.key = Key(byte >= 0 ? CharKey(static_cast<char>(byte)).vk : 0, kModAlt);
+    } else {
+      input.unread = after;
     }
     return input;
   }

@@ -2,8 +2,8 @@
 // (curses with keypad mode) turns escape sequences into key codes; a character arrives as its
 // code point. Here those become KeyInput values: control characters become Enter, Tab, Esc,
 // Backspace, Ctrl+] (the keyboard-scanner prefix) and Ctrl+letters; Esc followed at once by a
-// character or a key is that key with Alt; a typed character is taken into Windows-1252, and
-// one the code page does not have is refused.
+// printable character or a key is that key with Alt; a typed character is taken into
+// Windows-1252, and one the code page does not have is refused.
 //
 // The key sequences that a terminal description may lack (Ctrl+End, Shift+Tab, the function
 // keys of xterm and rxvt, ...) are listed once here; the host teaches them to the terminal
@@ -37,6 +37,9 @@ struct TerminalInput {
   };
   Kind kind = Kind::kNone;
   KeyInput key;
+  // What was read after an Esc without belonging to it (another Esc, a control character):
+  // the next input, to be decoded in its turn.
+  TerminalRead unread;
 };
 
 // A key sequence the host binds where the terminal description has none for it.

@@ -16,8 +16,13 @@ bool IsFrame(const ScreenGrid& grid, int32_t row, int32_t column) {
   return cell.attr == kCellFrame && (cell.ch == '+' || cell.ch == '-' || cell.ch == '|');
 }
 
-// A frame cell that joins the one beside it: a line in that direction or a corner.
+// A frame cell that joins the one beside it: a line in that direction or a corner, or the title
+// a border holds.
 bool JoinsAcross(const ScreenGrid& grid, int32_t row, int32_t column) {
+  if (row < 0 || row >= ScreenGrid::kRows || column < 0 || column >= ScreenGrid::kColumns) {
+    return false;
+  }
+  if (grid.cells[row][column].attr == kCellTitle) return true;
   return IsFrame(grid, row, column) && grid.cells[row][column].ch != '|';
 }
 bool JoinsAlong(const ScreenGrid& grid, int32_t row, int32_t column) {

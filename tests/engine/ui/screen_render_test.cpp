@@ -166,7 +166,7 @@ TEST_F(ScreenRenderTest, ControlsAreCutToTheirWindow) {
   host_.ShowWindow(w, kShowNormal);
   host_.SetFocus(edit);
   const std::vector<std::string> lines = Lines();
-  EXPECT_EQ(lines[2], "          +- Smal -+");
+  EXPECT_EQ(lines[2], "          +Small---+");  // a narrow box gives its title the border
   EXPECT_EQ(lines[3], "          |A label |");
   EXPECT_EQ(lines[4], "          |        |");  // the edit box starts beyond the frame
   const ScreenGrid grid = Grid();

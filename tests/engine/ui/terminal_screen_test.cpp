@@ -71,6 +71,9 @@ TEST(TerminalScreenTest, FramesAreDrawnWithLinesAndTheirCorners) {
     SCOPED_TRACE(std::to_string(c.row) + "," + std::to_string(c.column));
     EXPECT_EQ(FrameGlyph(grid, c.row, c.column), c.glyph);
   }
+  // A title that fills the border still leaves the corners corners.
+  grid.cells[5][11] = {'T', kCellTitle};
+  EXPECT_EQ(FrameGlyph(grid, 5, 10), U'\u2514');
   // A corner of a box that meets another's side becomes a tee.
   grid.cells[3][15] = {'+', kCellFrame};
   grid.cells[3][16] = {'-', kCellFrame};
