@@ -248,7 +248,8 @@ void Painter::Painted(const std::string& text, int32_t row, int32_t column, int3
 }
 
 void Painter::Control(const ModelWindow& c, int32_t row, int32_t column) {
-  const int32_t width = std::max<int32_t>(SpanX(c.rect.width), 1);
+  const int32_t box_width = std::max<int32_t>(SpanX(c.rect.width), 1);
+  int32_t width = box_width;
   const int32_t height = std::max<int32_t>(SpanY(c.rect.height), 1);
   switch (c.kind) {
     case ControlKind::kStatic: {
@@ -291,6 +292,8 @@ void Painter::Control(const ModelWindow& c, int32_t row, int32_t column) {
       Text(row, column + 3, c.text, kCellNormal, std::max(0, width - 3));
       break;
     case ControlKind::kButton: {
+      // A button narrower than its caption grows to the right, as far as its window allows.
+      width = std::max(box_width, static_cast<int32_t>(c.text.size()) + 2);
       const int32_t inner = std::max(0, width - 2);
       const int32_t length = std::min(inner, static_cast<int32_t>(c.text.size()));
       const uint8_t attr = c.pressed ? kCellHighlight : kCellNormal;
