@@ -91,7 +91,7 @@ void RemoveSignalHandlers() {
 }
 
 void AppendLeave(const char* text) {
-  if (!text || text == reinterpret_cast<const char*>(-1)) return;
+  if (!text) return;
   const size_t length = std::strlen(text);
   if (g_saved.leave_length + length >= sizeof(g_saved.leave)) return;
   std::memcpy(g_saved.leave + g_saved.leave_length, text, length);
@@ -118,7 +118,7 @@ attr_t CellAttributes(uint8_t attr, bool colours) {
     case kCellInput:
       return A_UNDERLINE;
     case kCellPainted:
-      return colours ? (COLOR_PAIR(kPaintedPair) | A_BOLD) : A_REVERSE;
+      return colours ? A_BOLD : A_REVERSE;
     case kCellHotkey:
     case kCellHeading:
       return A_BOLD | A_UNDERLINE;
@@ -195,6 +195,9 @@ bool TerminalHost::Start(std::string* reason) {
   AppendLeave(Capability("rmcup"));
   AppendLeave(Capability("cnorm"));
   g_saved.active = 1;
+  // Also when the process ends by exit() from somewhere without coming back here.
+  static const bool at_exit = std::atexit(RestoreTerminalNow) == 0;
+  (void)at_exit;
   started_ = true;
   last_draw_ = 0;
   return true;
