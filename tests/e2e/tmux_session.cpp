@@ -81,8 +81,15 @@ TmuxSession::TmuxSession(int columns, int rows) : columns_(columns), rows_(rows)
 }
 
 TmuxSession::~TmuxSession() {
-  if (started_) (void)Tmux({"kill-server"});
   std::error_code ec;
+  if (started_) {
+    // The server leaves its socket behind.
+    const std::string socket_path = Tmux({"display-message", "-p", "#{socket_path}"});
+    (void)Tmux({"kill-server"});
+    if (!socket_path.empty()) {
+      std::filesystem::remove(socket_path.substr(0, socket_path.find('\n')), ec);
+    }
+  }
   std::filesystem::remove(config_, ec);
   std::filesystem::remove(status_file_, ec);
 }
