@@ -75,6 +75,7 @@ StrRef InvariantCheck(bool condition, StrRef name) {
   if (condition) return name;
   (void)CurrentWindowHost().MessageBox(name, kAssertionTitle, kBoxError);
   (void)WriteReport(name, kAssertionsLog);
+  CurrentWindowHost().ReleaseDisplay();
   std::fflush(nullptr);
   std::_Exit(kInvariantExitStatus);
 }

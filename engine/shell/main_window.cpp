@@ -1,6 +1,8 @@
 // The main window and its close confirmation.
 #include "engine/shell/main_window.h"
 
+#include <algorithm>
+
 #include "engine/core/error_latch.h"
 #include "engine/core/message_box.h"
 #include "engine/core/messages.h"
@@ -12,6 +14,7 @@
 #include "engine/shell/menus.h"
 #include "engine/shell/task_entries.h"
 #include "engine/ui/controls.h"
+#include "engine/ui/screen_geometry.h"
 #include "engine/ui/status_line.h"
 #include "engine/ui/window_host.h"
 #include "engine/ui/window_layer.h"
@@ -24,6 +27,20 @@ constexpr uint16_t kWindowsOpenMessage = 32;
 constexpr uint16_t kCloseProgramMessage = 33;
 constexpr uint16_t kAuxCloseWithoutAsking = 0x20;
 constexpr uint16_t kScrMainWindow = 2;
+// Shows how the menu bar is reached, on the window's last row, clear of the windows that open
+// in its middle.
+void ShowMenuHint(WinHandle window) {
+  WindowHost& host = CurrentWindowHost();
+  const Rect client = host.GetClientRect(window);
+  const int32_t cell = CurrentCellSize().height;
+  ControlSpec spec;
+  spec.kind = ControlKind::kStatic;
+  spec.style = kCtlVisible | kCtlCentered;
+  spec.parent = window;
+  spec.rect = Rect{0, std::max(0, client.height / cell - 1) * cell, client.width, cell};
+  spec.text = kMenuHint;
+  (void)host.CreateControl(spec, nullptr);
+}
 
 StrRef CountsText(uint16_t code, uint16_t screens, uint16_t windows) {
   return StrFormat(384, Message(code), {int64_t{screens}, int64_t{windows}});
@@ -87,6 +104,7 @@ Status RunMainWindow(StrRef title, StrRef menu) {
   if (bar != kNoMenu) (void)WinSetMenuBar(main, bar);
   SysWordSetBits(kSysScrStat, kScrMainWindow, true);
   (void)WinShowLogo(main);
+  if (bar != kNoMenu) ShowMenuHint(main);
   WinSetActionHandler(main, MainWindowAction);
   WinShow(main);
   (void)WinRunModal(kNoWindow);

@@ -17,10 +17,14 @@ namespace engine {
 // without asking; otherwise message 0033 asks.
 bool ConfirmClose(uint16_t screens, uint16_t windows);
 
+// What the main window says on its last row when it has a menu bar.
+inline constexpr StrRef kMenuHint = StrLit("F10 or Alt with an initial letter opens the menu");
+
 // Creates the main window with the status line of `title` as its title and the menu bar built
 // from the menu file `menu` (a menu that cannot be built is shown at once and the window opens
-// without it), marks the screen state (bit 2 of _SCRSTAT), shows the logo, installs the main
-// window's action handler and runs the window layer's event loop until the main window closes.
+// without it), marks the screen state (bit 2 of _SCRSTAT), shows the logo (and, with a menu bar,
+// how to reach it), installs the main window's action handler and runs the window layer's event
+// loop until the main window closes.
 // Answers the status of creating the window, else of building the menu; both are shown before
 // the loop runs.
 [[nodiscard]] Status RunMainWindow(StrRef title, StrRef menu);

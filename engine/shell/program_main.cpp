@@ -11,6 +11,7 @@
 #include "engine/shell/engine_start.h"
 #include "engine/shell/process_env.h"
 #include "engine/ui/headless_host.h"
+#include "engine/ui/terminal_host.h"
 #include "engine/ui/window_host.h"
 
 namespace engine {
@@ -50,6 +51,10 @@ void PrintUsage(const ProgramIdentity& id) {
       "  HOME, TMPDIR, XDG_CONFIG_HOME  give %%USERPROFILE%%, %%HOMEPATH%%, %%TEMP%% and\n"
       "                  %%APPDATA%% in file names when those are not set\n"
       "\n"
+      "On a terminal (at least 80 x 24) F10, or Alt with a menu's initial letter, opens the menu;\n"
+      "the arrows move, Enter chooses, Esc goes back; Esc in the main window asks to close the\n"
+      "program. Mouse clicks work where the terminal reports them.\n"
+      "\n"
       "Files:\n"
       "  The dictionary %sDICC.DAT is looked for in the program's folder\n"
       "    %s\n"
@@ -78,38 +83,47 @@ int ProgramMain(const ProgramIdentity& identity, int argc, char** argv, Applicat
   }
   // A batch run (standard input or output not a terminal, or ORVENDAL_HOST=headless) runs on the
   // headless host, and what the program says in message boxes goes to standard error as well.
-  // The terminal host is not part of the engine yet, so a run on a terminal is headless too.
+  // A person at a terminal gets the terminal host.
   std::string host_choice;
   const bool batch =
       !CurrentProcessEnv().OnTerminal() ||
       (CurrentProcessEnv().Variable("ORVENDAL_HOST", &host_choice) && host_choice == "headless");
+  TerminalHost terminal;
+  HeadlessHost headless;
+  WindowHost* host = &headless;
   if (!batch) {
-    std::fprintf(stderr, "%s: no screen host in this build; running without a screen\n",
-                 identity.name);
-  }
-  HeadlessHost host;
-  host.EchoTo(CurrentFileSystem().StandardStream(kStdErr));
-  std::string keys;
-  if (CurrentProcessEnv().Variable("ORVENDAL_KEYS", &keys) && !keys.empty()) {
-    size_t bad_line = 0;
-    const Status loaded = host.LoadScriptFile(keys, &bad_line);
-    if (loaded == kBadInputData) {
-      std::fprintf(stderr, "%s: ORVENDAL_KEYS: line %zu of %s names no key\n", identity.name,
-                   bad_line, keys.c_str());
-      return loaded.code();
-    }
-    if (!loaded.ok()) {
-      std::fprintf(stderr, "%s: ORVENDAL_KEYS: %s cannot be read\n", identity.name, keys.c_str());
-      return loaded.code();
+    std::string reason;
+    if (terminal.Start(&reason)) {
+      host = &terminal;
+    } else {
+      std::fprintf(stderr, "%s: %s; running without a screen\n", identity.name, reason.c_str());
     }
   }
-  std::string screens;
-  if (CurrentProcessEnv().Variable("ORVENDAL_SCREENS", &screens)) host.SetScreenLog(screens);
-  SetWindowHost(&host);
+  if (host == &headless) {
+    headless.EchoTo(CurrentFileSystem().StandardStream(kStdErr));
+    std::string keys;
+    if (CurrentProcessEnv().Variable("ORVENDAL_KEYS", &keys) && !keys.empty()) {
+      size_t bad_line = 0;
+      const Status loaded = headless.LoadScriptFile(keys, &bad_line);
+      if (loaded == kBadInputData) {
+        std::fprintf(stderr, "%s: ORVENDAL_KEYS: line %zu of %s names no key\n", identity.name,
+                     bad_line, keys.c_str());
+        return loaded.code();
+      }
+      if (!loaded.ok()) {
+        std::fprintf(stderr, "%s: ORVENDAL_KEYS: %s cannot be read\n", identity.name, keys.c_str());
+        return loaded.code();
+      }
+    }
+    std::string screens;
+    if (CurrentProcessEnv().Variable("ORVENDAL_SCREENS", &screens)) headless.SetScreenLog(screens);
+  }
+  SetWindowHost(host);
   const std::string line = JoinCommandLine(argc, argv);
   const Status status = run(StrView(line));
   EngineRelease();
   SetWindowHost(nullptr);
+  terminal.Stop();
   std::fflush(stdout);
   return status.code() > 255 ? 255 : status.code();
 }

@@ -20,8 +20,9 @@ using ApplicationMain = Status (*)(StrRef command_line);
 
 // Answers --help (a usage text on standard output) and --version; otherwise runs the program on
 // the headless host when standard input or output is not a terminal or ORVENDAL_HOST is
-// "headless", echoing its message boxes to standard error. The result is the exit code: the
-// run's status, 255 for a status above 255.
+// "headless" (echoing its message boxes to standard error), else on the terminal host (on the
+// headless host, with a notice, when the terminal cannot be used). The result is the exit code:
+// the run's status, 255 for a status above 255.
 int ProgramMain(const ProgramIdentity& identity, int argc, char** argv, ApplicationMain run);
 
 }  // namespace engine

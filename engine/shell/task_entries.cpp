@@ -17,7 +17,6 @@ Status DocumentTask(StrRef, DocumentMode mode) {
   return Unavailable(mode == DocumentMode::kNavigation ? StrLit("LnNavMain") : StrLit("LnManMain"));
 }
 Status ReportTask(StrRef) { return Unavailable(StrLit("Report")); }
-Status ReorgTask() { return Unavailable(StrLit("Reorg")); }
 Status CopyTask(int32_t) { return Unavailable(StrLit("Copy")); }
 Status FileTransTask(StrRef) { return Unavailable(StrLit("FileTrans")); }
 Status HelpTask(StrRef) { return Unavailable(StrLit("Help")); }

@@ -26,7 +26,6 @@ inline constexpr uint16_t kMaintenanceWindowBits = 102;
 enum class DocumentMode : uint8_t { kNavigation, kMaintenanceDialog };
 [[nodiscard]] Status DocumentTask(StrRef argument, DocumentMode mode);
 [[nodiscard]] Status ReportTask(StrRef argument);
-[[nodiscard]] Status ReorgTask();
 [[nodiscard]] Status CopyTask(int32_t mode);
 [[nodiscard]] Status FileTransTask(StrRef argument);
 [[nodiscard]] Status HelpTask(StrRef argument);

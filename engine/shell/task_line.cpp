@@ -3,11 +3,13 @@
 
 #include "engine/core/error_latch.h"
 #include "engine/core/list_string.h"
+#include "engine/core/message_box.h"
 #include "engine/core/messages.h"
 #include "engine/core/string_area.h"
 #include "engine/core/text_ops.h"
 #include "engine/lang/expression.h"
 #include "engine/lang/number.h"
+#include "engine/shell/reorg_task.h"
 #include "engine/shell/shell_tasks.h"
 #include "engine/shell/task_entries.h"
 
@@ -109,6 +111,14 @@ Status RunTaskLine(StrRef line, TaskHandler fallback) {
   return g_task_handler ? g_task_handler(task) : DefaultDispatch(task);
 }
 
+namespace {
+
+void ShowFailure(Status status) {
+  if (status > kDetailOnly && status != kNothing) (void)ShowStatus(status);
+}
+
+}  // namespace
+
 Status DefaultDispatch(const ParsedTask& task) {
   if (!task.status.ok()) return Undefined();
   const StrRef arg = task.argument;
@@ -127,11 +137,13 @@ Status DefaultDispatch(const ParsedTask& task) {
       return CopyTask(StrToInt(arg));
     case kTaskFileTrans:
       return FileTransTask(arg);
+    // Help and FontSet answer 0 whatever became of them; what went wrong is still shown, so
+    // that the user does not pick an option and see nothing at all.
     case kTaskHelp:
-      (void)HelpTask(arg);
+      ShowFailure(HelpTask(arg));
       return kOk;
     case kTaskFontSet:
-      (void)FontSet();
+      ShowFailure(FontSet());
       return kOk;
     case kTaskExpEval:
       return EvalTask(arg);

@@ -1,4 +1,4 @@
-// Windows-1252 to UTF-8.
+// Windows-1252 to Unicode and back, and to UTF-8.
 #include "engine/ui/cp1252.h"
 
 #include <array>
@@ -6,6 +6,8 @@
 namespace engine {
 
 namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
 
 // 0x80..0x9F; the rest of the code page equals Latin-1.
 constexpr std::array<char32_t, 32> kHighControls = {
@@ -18,6 +20,15 @@ constexpr std::array<char32_t, 32> kHighControls = {
 char32_t Cp1252ToUnicode(unsigned char byte) {
   if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
   return byte;
+}
+
+int UnicodeToCp1252(char32_t code) {
+  if (code == kReplacement) return -1;
+  if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<int>(code);
+  for (size_t i = 0; i < kHighControls.size(); ++i) {
+    if (kHighControls[i] == code) return static_cast<int>(0x80 + i);
+  }
+  return -1;
 }
 
 void AppendUtf8(std::string* out, std::string_view text) {

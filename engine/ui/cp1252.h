@@ -1,5 +1,6 @@
-// Windows-1252, the engine's text encoding, turned into UTF-8 for a terminal or a log that is
-// read on this platform.
+// Windows-1252, the engine's text encoding, and Unicode: shown as UTF-8 on a terminal or in a
+// log read on this platform, and typed characters taken back into the code page. One table
+// serves both directions.
 #pragma once
 
 #include <string>
@@ -10,6 +11,9 @@ namespace engine {
 // The Unicode code point of a Windows-1252 byte; the five bytes the code page leaves undefined
 // map to U+FFFD.
 char32_t Cp1252ToUnicode(unsigned char byte);
+// The Windows-1252 byte of a code point; -1 when the code page has no such character (U+FFFD
+// included).
+int UnicodeToCp1252(char32_t code);
 // Appends `text` (Windows-1252) to `out` as UTF-8.
 void AppendUtf8(std::string* out, std::string_view text);
 

@@ -2,7 +2,6 @@
 // record of message boxes and the screen log.
 #include "engine/ui/headless_host.h"
 
-#include <chrono>
 #include <memory>
 
 #include "engine/core/file_system.h"
@@ -56,18 +55,6 @@ bool StartsNoCase(std::string_view text, std::string_view prefix) {
 
 bool IsAlnumByte(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-}
-
-// The key that types one character.
-KeyInput CharKey(char ch) {
-  KeyInput key;
-  key.ch = ch;
-  if (IsAlnumByte(ch)) {
-    key.vk = static_cast<uint16_t>(AsciiUpper(ch));
-  } else if (ch == ' ') {
-    key.vk = kVkSpace;
-  }
-  return key;
 }
 
 std::string_view TrimLine(std::string_view line) {
@@ -254,22 +241,10 @@ bool HeadlessHost::PullInput(InputWait wait) {
 
 BoxButton HeadlessHost::MessageBox(StrRef text, StrRef title, int kind) {
   const BoxStyle style = MessageBoxStyle(kind);
-  ModelBox& box = mutable_box();
-  box = ModelBox{true, ToString(title.IsStatus() ? StrLit("") : title),
-                 ToString(text.IsStatus() ? StrLit("") : text), kind, 0};
+  BoxShow(text, title, kind);
   LogScreen();
   BoxButton answer = style.default_button();
   bool answered = false;
-  auto press_letter = [&](char letter) {
-    for (uint8_t i = 0; i < style.button_count; ++i) {
-      const StrRef caption = BoxButtonCaption(style.buttons[i]);
-      if (!caption.empty() && AsciiUpper(caption[0]) == AsciiUpper(letter)) {
-        answer = style.buttons[i];
-        return true;
-      }
-    }
-    return false;
-  };
   while (!answered && !script_.empty()) {
     const Entry entry = script_.front();
     script_.pop_front();
@@ -281,47 +256,24 @@ BoxButton HeadlessHost::MessageBox(StrRef text, StrRef title, int kind) {
         break;
       case Entry::Kind::kText:
         for (char c : entry.text) {
-          if (press_letter(c)) {
+          if (BoxKey(CharKey(c), &answer)) {
             answered = true;
             break;
           }
         }
         break;
-      case Entry::Kind::kKey:
-        switch (entry.key.vk) {
-          case kVkReturn:
-          case kVkSpace:
-            answer = style.buttons[static_cast<size_t>(box.focused)];
-            answered = true;
-            break;
-          case kVkEscape:
-            answer = style.Has(BoxButton::kCancel) ? BoxButton::kCancel
-                     : style.Has(BoxButton::kNo)   ? BoxButton::kNo
-                                                   : style.default_button();
-            answered = true;
-            break;
-          case kVkTab:
-          case kVkRight:
-          case kVkDown:
-          case kVkLeft:
-          case kVkUp: {
-            const bool back = entry.key.vk == kVkLeft || entry.key.vk == kVkUp ||
-                              (entry.key.vk == kVkTab && (entry.key.mods & kModShift));
-            box.focused = (box.focused + (back ? style.button_count - 1 : 1)) % style.button_count;
-            LogScreen();
-            break;
-          }
-          default:
-            if (entry.key.ch != 0 && press_letter(entry.key.ch)) answered = true;
-            break;
-        }
+      case Entry::Kind::kKey: {
+        const int focused = box().focused;
+        answered = BoxKey(entry.key, &answer);
+        if (!answered && box().focused != focused) LogScreen();
         break;
+      }
       case Entry::Kind::kClick:
         break;
     }
   }
-  boxes_.push_back(MessageBoxRecord{box.title, box.text, kind, answer});
-  box = ModelBox{};
+  boxes_.push_back(MessageBoxRecord{box().title, box().text, kind, answer});
+  BoxHide();
   if (echo_) Echo(boxes_.back(), style);
   return answer;
 }
@@ -347,12 +299,7 @@ void HeadlessHost::Echo(const MessageBoxRecord& box, const BoxStyle& style) {
 
 // ---- Time, screen and reset ------------------------------------------------------------
 
-uint32_t HeadlessHost::TickCount() {
-  if (manual_ticks_) return ticks_;
-  using namespace std::chrono;
-  return static_cast<uint32_t>(
-      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+uint32_t HeadlessHost::TickCount() { return manual_ticks_ ? ticks_ : WindowModel::TickCount(); }
 
 std::string HeadlessHost::Dump() const {
   ScreenGrid grid;

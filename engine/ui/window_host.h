@@ -198,6 +198,7 @@ inline constexpr uint16_t kVkLeft = 0x25;
 inline constexpr uint16_t kVkUp = 0x26;
 inline constexpr uint16_t kVkRight = 0x27;
 inline constexpr uint16_t kVkDown = 0x28;
+inline constexpr uint16_t kVkInsert = 0x2D;
 inline constexpr uint16_t kVkDelete = 0x2E;
 inline constexpr uint16_t kVkF1 = 0x70;
 inline constexpr uint16_t kVkF10 = 0x79;
@@ -319,6 +320,27 @@ class WindowHost {
   // client area; the empty text removes it.
   virtual void PaintText(WinHandle window, StrRef text) = 0;
 
+  // -- List views: a table with a heading row, rows of cells numbered from 0 and at most one
+  // selected row. Columns are numbered from 0; widths are in pixels.
+  virtual bool ListViewInsertColumn(WinHandle control, int32_t column, StrRef heading,
+                                    int32_t width, bool right_aligned) = 0;
+  // The column's width; -1 for no such column.
+  virtual int32_t ListViewColumnWidth(WinHandle control, int32_t column) = 0;
+  // Sets the text of a cell, adding empty rows up to `row` first.
+  virtual bool ListViewSetCell(WinHandle control, int32_t row, int32_t column, StrRef text) = 0;
+  virtual int32_t ListViewRowCount(WinHandle control) = 0;
+  virtual void ListViewDeleteRows(WinHandle control) = 0;
+  // The selected row, -1 for none; selecting -1 clears the selection. A selected row is
+  // scrolled into view.
+  virtual int32_t ListViewSelection(WinHandle control) = 0;
+  virtual void ListViewSelect(WinHandle control, int32_t row) = 0;
+  // The first row shown, and scrolling by a number of rows (negative: up).
+  virtual int32_t ListViewTopRow(WinHandle control) = 0;
+  virtual void ListViewScroll(WinHandle control, int32_t rows) = 0;
+  // A cell's rectangle in the control's client coordinates (rows above the first shown have a
+  // negative y).
+  virtual Rect ListViewCellRect(WinHandle control, int32_t row, int32_t column) = 0;
+
   // -- Scrolling
   virtual void SetScrollBar(WinHandle window, uint16_t bar, const ScrollBarState& state) = 0;
   virtual ScrollBarState GetScrollBar(WinHandle window, uint16_t bar) = 0;
@@ -360,6 +382,10 @@ class WindowHost {
   // an edit box, moving in a list, clicking a focused button, opening the menu bar with F10,
   // moving the focus with Tab.
   virtual void DefaultEvent(const HostEvent& event) = 0;
+
+  // The process is about to end without unwinding (a failed invariant, a fatal signal): a
+  // host that took over a display gives it back as it found it. Safe to call more than once.
+  virtual void ReleaseDisplay() {}
 };
 
 // The current host: the one set with SetWindowHost, else a process-wide headless host.

@@ -2,8 +2,11 @@
 #include "engine/ui/window_model.h"
 
 #include <algorithm>
+#include <chrono>
+#include <limits>
 
 #include "engine/core/file_system.h"
+#include "engine/core/message_box.h"
 #include "engine/core/string_area.h"
 #include "engine/core/text_ops.h"
 
@@ -36,14 +39,47 @@ bool IsListKind(ControlKind kind) {
   return kind == ControlKind::kListBox || kind == ControlKind::kComboBox;
 }
 
-// Width in cells of a popup menu's box: border, blank, caption, marker, border.
+}  // namespace
+
+KeyInput CharKey(char ch) {
+  KeyInput key;
+  key.ch = ch;
+  if ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9')) {
+    key.vk = static_cast<uint16_t>(AsciiUpper(ch));
+  } else if (ch == ' ') {
+    key.vk = kVkSpace;
+  }
+  return key;
+}
+
+int32_t MenuBarItemColumn(const ModelMenu& bar, int32_t item) {
+  int32_t column = 1;
+  for (int32_t i = 0; i < item && static_cast<size_t>(i) < bar.items.size(); ++i) {
+    column += static_cast<int32_t>(bar.items[static_cast<size_t>(i)].caption.size()) + 2;
+  }
+  return column;
+}
+
 int32_t MenuBoxWidth(const ModelMenu& menu) {
   size_t widest = 0;
   for (const ModelMenuItem& item : menu.items) widest = std::max(widest, item.caption.size());
   return static_cast<int32_t>(widest) + 4;
 }
 
-}  // namespace
+int32_t ListViewPageRows(const ModelWindow& view, int32_t cell_height) {
+  const int32_t cells = cell_height > 0 ? view.rect.height / cell_height : 0;
+  return std::max(1, cells - 1);
+}
+
+int32_t ScrollToShow(int32_t position, int32_t range, int32_t view, int32_t start, int32_t size) {
+  int32_t wanted = position;
+  if (size > view || start < position) {
+    wanted = start;
+  } else if (start + size > position + view) {
+    wanted = start + size - view;
+  }
+  return std::clamp(wanted, 0, std::max(0, range));
+}
 
 WindowModel::WindowModel() = default;
 WindowModel::~WindowModel() = default;
@@ -345,10 +381,35 @@ void WindowModel::SetFocus(WinHandle window) {
   focus_ = window;
   if (!w->top_level) top_window->focus_child = window;
   if (!top_window->topmost) Raise(top);
+  if (!w->top_level) ScrollIntoView(window);
   if (old != kNoWindow) {
     events_.push_back(HostEvent{EventKind::kKillFocus, old, 0, 0, 0, static_cast<int32_t>(window)});
   }
   events_.push_back(HostEvent{EventKind::kSetFocus, window, 0, 0, 0, static_cast<int32_t>(old)});
+}
+
+// A window larger than the screen scrolls so that the control that takes the focus is seen.
+void WindowModel::ScrollIntoView(WinHandle control) {
+  const ModelWindow* c = Get(control);
+  if (!c) return;
+  const WinHandle window = c->parent;
+  ModelWindow* w = Get(window);
+  if (!w) return;
+  const Rect client = GetClientRect(window);
+  const Rect at = c->rect;
+  for (uint16_t bar : {kScrollHorizontal, kScrollVertical}) {
+    ScrollBarState& state = w->scroll[bar];
+    if (!state.shown) continue;
+    const bool vertical = bar == kScrollVertical;
+    const int32_t start = (vertical ? at.y : at.x) + state.position;
+    const int32_t size = vertical ? at.height : at.width;
+    const int32_t view = vertical ? client.height : client.width;
+    const int32_t position = ScrollToShow(state.position, state.range, view, start, size);
+    if (position == state.position) continue;
+    const int32_t delta = state.position - position;
+    state.position = position;
+    ScrollChildren(window, vertical ? 0 : delta, vertical ? delta : 0);
+  }
 }
 
 // ---- Control requests ------------------------------------------------------------------
@@ -431,6 +492,106 @@ void WindowModel::ProgressSetPosition(WinHandle control, int32_t position) {
 
 void WindowModel::PaintText(WinHandle window, StrRef text) {
   if (ModelWindow* w = Get(window)) w->painted = ToString(text.IsStatus() ? StrLit("") : text);
+}
+
+// ---- List views ------------------------------------------------------------------------
+
+namespace {
+
+ModelWindow* AsListView(ModelWindow* w) {
+  return (w && !w->top_level && w->kind == ControlKind::kListView) ? w : nullptr;
+}
+
+}  // namespace
+
+bool WindowModel::ListViewInsertColumn(WinHandle control, int32_t column, StrRef heading,
+                                       int32_t width, bool right_aligned) {
+  ModelWindow* view = AsListView(Get(control));
+  if (!view || heading.IsStatus() || column < 0) return false;
+  const size_t at = std::min(static_cast<size_t>(column), view->columns.size());
+  view->columns.insert(view->columns.begin() + static_cast<std::ptrdiff_t>(at),
+                       ModelColumn{ToString(heading), std::max(0, width), right_aligned});
+  for (std::vector<std::string>& row : view->rows) {
+    if (row.size() > at) row.insert(row.begin() + static_cast<std::ptrdiff_t>(at), std::string());
+  }
+  return true;
+}
+
+int32_t WindowModel::ListViewColumnWidth(WinHandle control, int32_t column) {
+  const ModelWindow* view = AsListView(Get(control));
+  if (!view || column < 0 || static_cast<size_t>(column) >= view->columns.size()) return -1;
+  return view->columns[static_cast<size_t>(column)].width;
+}
+
+bool WindowModel::ListViewSetCell(WinHandle control, int32_t row, int32_t column, StrRef text) {
+  ModelWindow* view = AsListView(Get(control));
+  if (!view || text.IsStatus() || row < 0 || column < 0 ||
+      static_cast<size_t>(column) >= view->columns.size()) {
+    return false;
+  }
+  if (view->rows.size() <= static_cast<size_t>(row))
+    view->rows.resize(static_cast<size_t>(row) + 1);
+  std::vector<std::string>& cells = view->rows[static_cast<size_t>(row)];
+  if (cells.size() <= static_cast<size_t>(column)) cells.resize(static_cast<size_t>(column) + 1);
+  cells[static_cast<size_t>(column)] = ToString(text);
+  return true;
+}
+
+int32_t WindowModel::ListViewRowCount(WinHandle control) {
+  const ModelWindow* view = AsListView(Get(control));
+  return view ? static_cast<int32_t>(view->rows.size()) : 0;
+}
+
+void WindowModel::ListViewDeleteRows(WinHandle control) {
+  if (ModelWindow* view = AsListView(Get(control))) {
+    view->rows.clear();
+    view->current = -1;
+    view->top_row = 0;
+  }
+}
+
+int32_t WindowModel::ListViewSelection(WinHandle control) {
+  const ModelWindow* view = AsListView(Get(control));
+  return view ? view->current : -1;
+}
+
+void WindowModel::ListViewSelect(WinHandle control, int32_t row) {
+  ModelWindow* view = AsListView(Get(control));
+  if (!view) return;
+  if (row < 0 || static_cast<size_t>(row) >= view->rows.size()) {
+    view->current = -1;
+    return;
+  }
+  view->current = row;
+  ListViewShow(*view, row);
+}
+
+void WindowModel::ListViewShow(ModelWindow& view, int32_t row) {
+  const int32_t page = ListViewPageRows(view, cell_height_);
+  const int32_t count = static_cast<int32_t>(view.rows.size());
+  view.top_row = ScrollToShow(view.top_row, std::max(0, count - page), page, row, 1);
+}
+
+int32_t WindowModel::ListViewTopRow(WinHandle control) {
+  const ModelWindow* view = AsListView(Get(control));
+  return view ? view->top_row : 0;
+}
+
+void WindowModel::ListViewScroll(WinHandle control, int32_t rows) {
+  ModelWindow* view = AsListView(Get(control));
+  if (!view) return;
+  const int32_t count = static_cast<int32_t>(view->rows.size());
+  const int32_t last_top = std::max(0, count - ListViewPageRows(*view, cell_height_));
+  view->top_row = std::clamp(view->top_row + rows, 0, last_top);
+}
+
+Rect WindowModel::ListViewCellRect(WinHandle control, int32_t row, int32_t column) {
+  const ModelWindow* view = AsListView(Get(control));
+  if (!view || column < 0 || static_cast<size_t>(column) >= view->columns.size()) return {};
+  int32_t x = 0;
+  for (int32_t i = 0; i < column; ++i) x += view->columns[static_cast<size_t>(i)].width;
+  return Rect{x, (row - view->top_row + 1) * cell_height_,
+              view->columns[static_cast<size_t>(column)].width, cell_height_};
 }
 
 // ---- Scrolling -------------------------------------------------------------------------
@@ -591,11 +752,7 @@ void WindowModel::MenuOpenLevel(MenuHandle popup) {
   MenuTrack::Level level;
   level.menu = popup;
   if (parent_menu->bar) {
-    int32_t column = 1;
-    for (int32_t i = 0; i < parent.highlighted; ++i) {
-      column += static_cast<int32_t>(parent_menu->items[static_cast<size_t>(i)].caption.size()) + 2;
-    }
-    level.column = std::max(0, column - 1);
+    level.column = std::max(0, MenuBarItemColumn(*parent_menu, parent.highlighted) - 1);
     level.row = 1;
   } else {
     level.column = parent.column + MenuBoxWidth(*parent_menu) - 1;
@@ -732,6 +889,12 @@ void WindowModel::MenuKey(const KeyInput& key) {
 
 // ---- Timers and events -----------------------------------------------------------------
 
+uint32_t WindowModel::TickCount() {
+  using namespace std::chrono;
+  return static_cast<uint32_t>(
+      duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
 void WindowModel::SetTimer(WinHandle window, uint16_t id, uint32_t milliseconds) {
   KillTimer(window, id);
   timers_.push_back(Timer{window, id, milliseconds, TickCount() + milliseconds});
@@ -747,6 +910,16 @@ void WindowModel::DropTimers(WinHandle window) {
   timers_.erase(std::remove_if(timers_.begin(), timers_.end(),
                                [&](const Timer& t) { return t.window == window; }),
                 timers_.end());
+}
+
+int64_t WindowModel::MillisecondsToNextTimer() {
+  if (timers_.empty()) return -1;
+  const uint32_t now = TickCount();
+  int64_t soonest = std::numeric_limits<int64_t>::max();
+  for (const Timer& t : timers_) {
+    soonest = std::min<int64_t>(soonest, std::max<int32_t>(0, static_cast<int32_t>(t.due - now)));
+  }
+  return soonest;
 }
 
 void WindowModel::FireDueTimers() {
@@ -808,7 +981,63 @@ void WindowModel::Input(const KeyInput& key) {
 }
 
 void WindowModel::CancelMenu() {
-  if (menu_.active && !menu_.popup_only) menu_ = MenuTrack{};
+  if (!menu_.active) return;
+  if (menu_.popup_only) {
+    MenuEnd(0);
+  } else {
+    menu_ = MenuTrack{};
+  }
+}
+
+void WindowModel::ClickMenuBar(WinHandle window, int32_t item) {
+  const ModelWindow* w = Get(window);
+  if (!w || w->menu == kNoMenu) return;
+  const ModelMenu* bar = Menu(w->menu);
+  if (!bar || item < 0 || static_cast<size_t>(item) >= bar->items.size()) return;
+  if (menu_.active && !menu_.popup_only && menu_.window == window) {
+    if (menu_.levels.front().highlighted == item && menu_.levels.size() > 1) {
+      menu_ = MenuTrack{};
+      return;
+    }
+  } else {
+    if (menu_.active) return;
+    MenuOpen(window, 0);
+    if (!menu_.active) return;
+  }
+  menu_.levels.resize(1);
+  menu_.levels.front().highlighted = item;
+  menu_.typed.clear();
+  MenuChoose();
+}
+
+void WindowModel::ClickMenuItem(size_t level, int32_t item) {
+  if (!menu_.active || level >= menu_.levels.size()) return;
+  const ModelMenu* menu = Menu(menu_.levels[level].menu);
+  if (!menu || item < 0 || static_cast<size_t>(item) >= menu->items.size()) return;
+  menu_.levels.resize(level + 1);
+  menu_.levels.back().highlighted = item;
+  menu_.typed.clear();
+  MenuChoose();
+}
+
+void WindowModel::ClickListEntry(WinHandle control, int32_t index, bool twice) {
+  ModelWindow* w = Get(control);
+  if (!w || w->top_level || !TakesInput(*w)) return;
+  const ModelWindow* parent = Get(w->parent);
+  if (!parent || !TakesInput(*parent)) return;
+  SetFocus(control);
+  if (w->kind == ControlKind::kListView) {
+    ListViewSelect(control, index);
+    return;
+  }
+  if (!IsListKind(w->kind) || index < 0 || static_cast<size_t>(index) >= w->items.size()) return;
+  if (w->current != index) {
+    w->current = index;
+    const uint16_t code = w->kind == ControlKind::kComboBox ? kNotifySelEndOk : kNotifySelChange;
+    events_.push_back(
+        HostEvent{EventKind::kCommand, w->parent, 0, w->id, code, static_cast<int32_t>(control)});
+  }
+  if (twice && w->kind == ControlKind::kListBox) Click(control);
 }
 
 void WindowModel::Click(WinHandle control) {
@@ -983,9 +1212,109 @@ void WindowModel::DefaultEvent(const HostEvent& event) {
     case ControlKind::kComboBox:
       ListKey(*w, vk);
       break;
+    case ControlKind::kListView:
+      ListViewKey(*w, vk);
+      break;
     default:
       break;
   }
+}
+
+void WindowModel::ListViewKey(ModelWindow& view, uint16_t vk) {
+  const int32_t count = static_cast<int32_t>(view.rows.size());
+  if (count == 0) return;
+  const int32_t page = ListViewPageRows(view, cell_height_);
+  int32_t row = view.current;
+  switch (vk) {
+    case kVkUp:
+      row = std::max(0, row - 1);
+      break;
+    case kVkDown:
+      row = std::min(count - 1, row + 1);
+      break;
+    case kVkPrior:
+      row = std::max(0, row - page);
+      break;
+    case kVkNext:
+      row = std::min(count - 1, std::max(0, row) + page);
+      break;
+    case kVkHome:
+      row = 0;
+      break;
+    case kVkEnd:
+      row = count - 1;
+      break;
+    default:
+      return;
+  }
+  view.current = row;
+  ListViewShow(view, row);
+}
+
+// ---- Message boxes ---------------------------------------------------------------------
+
+void WindowModel::BoxShow(StrRef text, StrRef title, int kind) {
+  box_ = ModelBox{true, ToString(title.IsStatus() ? StrLit("") : title),
+                  ToString(text.IsStatus() ? StrLit("") : text), kind, 0};
+}
+
+bool WindowModel::BoxClick(int index, BoxButton* answer) {
+  const BoxStyle style = MessageBoxStyle(box_.kind);
+  if (!box_.shown || index < 0 || index >= style.button_count) return false;
+  box_.focused = index;
+  *answer = style.buttons[static_cast<size_t>(index)];
+  return true;
+}
+
+bool WindowModel::BoxKey(const KeyInput& key, BoxButton* answer) {
+  if (!box_.shown) return false;
+  const BoxStyle style = MessageBoxStyle(box_.kind);
+  auto has = [&](BoxButton b) { return style.Has(b); };
+  switch (key.vk) {
+    case kVkReturn:
+    case kVkSpace:
+      *answer = style.buttons[static_cast<size_t>(box_.focused)];
+      return true;
+    case kVkEscape:
+      *answer = has(BoxButton::kCancel) ? BoxButton::kCancel
+                : has(BoxButton::kNo)   ? BoxButton::kNo
+                                        : style.default_button();
+      return true;
+    case kVkTab:
+    case kVkRight:
+    case kVkDown:
+    case kVkLeft:
+    case kVkUp: {
+      const bool back =
+          key.vk == kVkLeft || key.vk == kVkUp || (key.vk == kVkTab && (key.mods & kModShift));
+      box_.focused = (box_.focused + (back ? style.button_count - 1 : 1)) % style.button_count;
+      return false;
+    }
+    default:
+      break;
+  }
+  const char letter = key.ch;
+  if (static_cast<unsigned char>(letter) <= ' ' || (key.mods & (kModCtrl | kModAlt))) return false;
+  for (uint8_t i = 0; i < style.button_count; ++i) {
+    const StrRef caption = BoxButtonCaption(style.buttons[i]);
+    if (!caption.empty() && AsciiUpper(caption[0]) == AsciiUpper(letter)) {
+      return BoxClick(i, answer);
+    }
+  }
+  // The language's answer letters, where they differ from the captions' own.
+  if (AsciiUpper(letter) == AsciiUpper(PositiveAnswer())) {
+    for (BoxButton b : {BoxButton::kYes, BoxButton::kOk, BoxButton::kRetry}) {
+      if (has(b)) {
+        *answer = b;
+        return true;
+      }
+    }
+  }
+  if (AsciiUpper(letter) == AsciiUpper(NegativeAnswer()) && has(BoxButton::kNo)) {
+    *answer = BoxButton::kNo;
+    return true;
+  }
+  return false;
 }
 
 }  // namespace engine

@@ -29,6 +29,19 @@ struct ModelMenu {
   std::vector<ModelMenuItem> items;
 };
 
+// The column of a character screen where item `item` of a menu bar begins (its caption; the
+// items are separated by two blanks, the first at column 1).
+int32_t MenuBarItemColumn(const ModelMenu& bar, int32_t item);
+// Width in cells of a popup menu's box: border, blank, caption, marker, border.
+int32_t MenuBoxWidth(const ModelMenu& menu);
+
+// A column of a list view.
+struct ModelColumn {
+  std::string heading;
+  int32_t width = 0;  // pixels
+  bool right_aligned = false;
+};
+
 struct ModelWindow {
   WinHandle handle = kNoWindow;
   bool top_level = false;
@@ -53,11 +66,14 @@ struct ModelWindow {
   bool checked = false;
   bool pressed = false;
   std::vector<std::string> items;
-  int32_t current = -1;
+  int32_t current = -1;  // a list's current entry, a list view's selected row
   int32_t item_height = 0;
   int32_t progress_low = 0;
   int32_t progress_high = 100;
   int32_t progress_position = 0;
+  std::vector<ModelColumn> columns;  // list views
+  std::vector<std::vector<std::string>> rows;
+  int32_t top_row = 0;
   // Both.
   WinHandle parent = kNoWindow;  // a control's window, a top-level window's owner
   Rect rect;
@@ -73,6 +89,9 @@ struct KeyInput {
   uint16_t mods = 0;
   char ch = 0;
 };
+// The key that types one character (Windows-1252): its letter or digit key, the space bar, or
+// no key of its own.
+KeyInput CharKey(char ch);
 
 // The keyboard mode of a menu: the bar (or a popup menu) and the popups opened from it.
 struct MenuTrack {
@@ -90,6 +109,14 @@ struct MenuTrack {
   uint16_t chosen = 0;
   bool ended = false;
 };
+
+// The rows of a list view that show data: its height in cells less the heading row (at least 1).
+int32_t ListViewPageRows(const ModelWindow& view, int32_t cell_height);
+
+// The scroll position (0..range) that brings the span [start, start + size) of a scrolled
+// content into a view of `view` units at `position`, moving as little as possible; a span
+// larger than the view shows its start. Positions and spans are in content coordinates.
+int32_t ScrollToShow(int32_t position, int32_t range, int32_t view, int32_t start, int32_t size);
 
 // A message box while it is shown.
 struct ModelBox {
@@ -160,6 +187,18 @@ class WindowModel : public WindowHost {
   void ProgressSetPosition(WinHandle control, int32_t position) override;
   void PaintText(WinHandle window, StrRef text) override;
 
+  bool ListViewInsertColumn(WinHandle control, int32_t column, StrRef heading, int32_t width,
+                            bool right_aligned) override;
+  int32_t ListViewColumnWidth(WinHandle control, int32_t column) override;
+  bool ListViewSetCell(WinHandle control, int32_t row, int32_t column, StrRef text) override;
+  int32_t ListViewRowCount(WinHandle control) override;
+  void ListViewDeleteRows(WinHandle control) override;
+  int32_t ListViewSelection(WinHandle control) override;
+  void ListViewSelect(WinHandle control, int32_t row) override;
+  int32_t ListViewTopRow(WinHandle control) override;
+  void ListViewScroll(WinHandle control, int32_t rows) override;
+  Rect ListViewCellRect(WinHandle control, int32_t row, int32_t column) override;
+
   void SetScrollBar(WinHandle window, uint16_t bar, const ScrollBarState& state) override;
   ScrollBarState GetScrollBar(WinHandle window, uint16_t bar) override;
   void ScrollChildren(WinHandle window, int32_t dx, int32_t dy) override;
@@ -180,6 +219,8 @@ class WindowModel : public WindowHost {
   void DestroyMenu(MenuHandle menu) override;
   Point GetCursorPos() override;
 
+  // The steady clock in milliseconds.
+  uint32_t TickCount() override;
   void SetTimer(WinHandle window, uint16_t id, uint32_t milliseconds) override;
   void KillTimer(WinHandle window, uint16_t id) override;
   void PostEvent(const HostEvent& event) override;
@@ -190,9 +231,18 @@ class WindowModel : public WindowHost {
   // A key press: in the menu's keyboard mode it moves through the menu; otherwise it becomes
   // key events for the focused window.
   void Input(const KeyInput& key);
-  // A click on a control: a button sends its command, a check box toggles and sends it.
+  // A click on a control: a button sends its command, a check box toggles and sends it, a list
+  // box picks its current entry (as a double click), any other control takes the focus.
   void Click(WinHandle control);
-  // Leaves the menu bar's keyboard mode without choosing anything.
+  // A click on entry `index` of a list box or row `index` of a list view: it becomes the
+  // current one (and the control takes the focus); a second click of a double click picks it.
+  void ClickListEntry(WinHandle control, int32_t index, bool twice);
+  // A click on item `item` of a window's menu bar: opens its popup, or leaves the menu when
+  // that popup is already open.
+  void ClickMenuBar(WinHandle window, int32_t item);
+  // A click on item `item` of level `level` of the open menu: chooses it (a sub-menu opens).
+  void ClickMenuItem(size_t level, int32_t item);
+  // Leaves the menu bar's keyboard mode (or a popup menu) without choosing anything.
   void CancelMenu();
 
   // -- What a host shows
@@ -218,7 +268,16 @@ class WindowModel : public WindowHost {
   // and answers true, or answers false when it has none. With kForEvent a host must not answer
   // false while it can still get input some day.
   virtual bool PullInput(InputWait wait) = 0;
-  ModelBox& mutable_box() { return box_; }
+  // The message box: shown with its default button focused; a key moves the focus among its
+  // buttons or answers it (Enter and Space the focused button, Esc Cancel or else No, a letter
+  // the button whose caption starts with it, the language's positive letter OK, Yes or Retry,
+  // its negative letter No); a click on button `index` answers it. True when *answer is set.
+  void BoxShow(StrRef text, StrRef title, int kind);
+  bool BoxKey(const KeyInput& key, BoxButton* answer);
+  bool BoxClick(int index, BoxButton* answer);
+  void BoxHide() { box_ = ModelBox{}; }
+  // Milliseconds until the next timer is due (0 when one is due), -1 without timers.
+  int64_t MillisecondsToNextTimer();
 
  private:
   ModelWindow* Get(WinHandle window);
@@ -229,6 +288,9 @@ class WindowModel : public WindowHost {
   void EditKey(ModelWindow& edit, uint16_t vk);
   void EditChar(ModelWindow& edit, char ch);
   void ListKey(ModelWindow& list, uint16_t vk);
+  void ListViewKey(ModelWindow& view, uint16_t vk);
+  void ListViewShow(ModelWindow& view, int32_t row);
+  void ScrollIntoView(WinHandle control);
   void DropTimers(WinHandle window);
   void FireDueTimers();
   // Menu keyboard mode.

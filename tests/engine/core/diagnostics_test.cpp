@@ -107,6 +107,7 @@ class TellingHost : public HeadlessHost {
     std::fprintf(stderr, "box[%s|%s|%d]\n", ToString(title).c_str(), ToString(text).c_str(), kind);
     return BoxButton::kOk;
   }
+  void ReleaseDisplay() override { std::fprintf(stderr, "display released\n"); }
 };
 
 TEST_F(DiagnosticsTest, AHoldingInvariantReturnsItsName) {
@@ -117,6 +118,7 @@ TEST_F(DiagnosticsTest, AHoldingInvariantReturnsItsName) {
   EXPECT_FALSE(dir_.Has("assertions.log"));
 }
 
+// The box is shown, then the display given back (a terminal restored) before the process ends.
 TEST_F(DiagnosticsTest, ABrokenInvariantIsShownReportedAndEndsTheProcess) {
   GTEST_FLAG_SET(death_test_style, "fast");
   dir_.Write("COFSTAT.DAT", "1");
@@ -124,7 +126,7 @@ TEST_F(DiagnosticsTest, ABrokenInvariantIsShownReportedAndEndsTheProcess) {
   SetWindowHost(&host);
   EXPECT_EXIT((void)InvariantCheck(false, StrLit("ScreenActionSet")),
               ::testing::ExitedWithCode(kInvariantExitStatus),
-              "box\\[Assertion Fail\\|ScreenActionSet\\|3\\]");
+              "box\\[Assertion Fail\\|ScreenActionSet\\|3\\]\ndisplay released\n");
   SetWindowHost(nullptr);
   EXPECT_EQ(dir_.Read("assertions.log"), std::string(kMomentHeader) + "ScreenActionSet" + kFooter);
   EXPECT_EQ(dir_.Read("COFSTAT.DAT"), "1");  // the run state still says "running"

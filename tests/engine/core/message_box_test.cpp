@@ -87,6 +87,17 @@ TEST_F(MessageBoxTest, AnswerLettersComeFromTheLanguage) {
   EXPECT_TRUE(AskYes(StrLit("?")));
   host_.QueueAnswer(BoxButton::kNo);
   EXPECT_EQ(ShowMessage(StrLit("?"), StrLit(""), kBoxYesNo), 'N');
+  // Typed, the language's letters answer as well as the captions' own.
+  ASSERT_TRUE(host_.QueueLine("text:s"));
+  EXPECT_TRUE(AskYes(StrLit("?")));
+  ASSERT_TRUE(host_.QueueLine("text:Y"));
+  EXPECT_TRUE(AskYes(StrLit("?")));
+  ASSERT_TRUE(host_.QueueLine("text:n"));
+  EXPECT_FALSE(AskYes(StrLit("?")));
+  ASSERT_TRUE(host_.QueueLine("text:s"));
+  ASSERT_TRUE(host_.QueueLine("Esc"));
+  EXPECT_EQ(ShowMessage(StrLit("?"), StrLit(""), kBoxOkCancel), 'S');
+  EXPECT_EQ(host_.queued(), 1u);
 }
 
 TEST_F(MessageBoxTest, ShowStatusShowsTheReportAndClearsTheDetail) {

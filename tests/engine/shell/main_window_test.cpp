@@ -102,6 +102,8 @@ TEST_F(MainWindowTest, MenuOptionsChosenByKeysRunTheirTaskLines) {
       << screens;
   EXPECT_NE(screens.find("\r\n Orvendal Accounts  |  "), std::string::npos) << screens;
   EXPECT_NE(screens.find("Orvendal Accounts\r\n"), std::string::npos);  // the logo
+  EXPECT_NE(screens.find("F10 or Alt with an initial letter opens the menu\r\n"),
+            std::string::npos);
 }
 
 TEST_F(MainWindowTest, TheActionHandlerClosesOnlyWhenConfirmed) {

@@ -117,8 +117,14 @@ TEST_F(TaskLineTest, TasksOfSubsystemsNotInTheEngineFailVisibly) {
   EXPECT_EQ(RunTaskLine(StrLit("Report LIST01"), &DefaultDispatch), kFeatureRemoved);
   EXPECT_EQ(Detail(), "Report");
   EXPECT_EQ(RunTaskLine(StrLit("AcceptRun X"), &DefaultDispatch), kFeatureRemoved);
-  // Help answers 0 whatever became of it.
+  // Help and FontSet answer 0 whatever became of them, but their failures are shown.
+  const size_t shown = host_.boxes().size();
   EXPECT_EQ(RunTaskLine(StrLit("Help About"), &DefaultDispatch), kOk);
+  ASSERT_EQ(host_.boxes().size(), shown + 1);
+  EXPECT_EQ(host_.boxes().back().text, "Error FEATUREREMOVED: Help");
+  EXPECT_EQ(RunTaskLine(StrLit("FontSet"), &DefaultDispatch), kOk);  // no QNFONT.PPN
+  ASSERT_EQ(host_.boxes().size(), shown + 2);
+  EXPECT_NE(host_.boxes().back().text.find("QNFONT.PPN"), std::string::npos);
 }
 
 Status g_seen_code = 0;
