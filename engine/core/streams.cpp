@@ -450,4 +450,11 @@ StrRef FileFindOnPath(StrRef name) {
   return scope.Return(StrError(kFileNotFound));
 }
 
+bool HasExtension(StrRef path) {
+  const std::string_view v = path.view();
+  const size_t slash = v.find_last_of("\\/");
+  const size_t dot = v.find_last_of('.');
+  return dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
+}
+
 }  // namespace engine

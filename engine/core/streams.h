@@ -129,5 +129,7 @@ bool GlobMatch(std::string_view pattern, std::string_view name);
 // A '*' in the name matches any run of bytes, and case never matters; of several matches in a
 // folder the first in byte order is taken. Answers the name found as a new temporary, or 164.
 StrRef FileFindOnPath(StrRef name);
+// Whether the last part of a path has an extension.
+bool HasExtension(StrRef path);
 
 }  // namespace engine

@@ -206,12 +206,10 @@ Status AddFileOptions(uint8_t file, StrRef text) {
 
 Status DefineStructure(StrRef name, StrRef fields, StrRef keys) {
   if (name.view() == kRestoreWord.view()) return RestoreStructure();
-  if (g_dict.depth >= kMaxStructures) return kDataOutBound;
+  Status status = PushStructure();
+  if (!status.ok()) return status;
   StrAreaScope scope;
-  Counts saved = g_dict.counts;
-  saved.current = static_cast<uint8_t>(SysWord(kSysCurFil));
-  g_dict.stack[g_dict.depth++] = saved;
-  Status status = DefineFile(0, name, StrLit(""));
+  status = DefineFile(0, name, StrLit(""));
   StrArray list;
   if (status.ok()) status = ListSplit(fields, ',', &list);
   for (uint16_t i = 1; status.ok() && i <= list.count; ++i) {
@@ -238,11 +236,18 @@ Status DefineStructure(StrRef name, StrRef fields, StrRef keys) {
     if (!status.ok()) status = ReportStatus(status, entry);
   }
   if (!status.ok()) {
-    --g_dict.depth;
-    TruncateTo(saved);
+    (void)RestoreStructure();
     return status;
   }
   SysWordSet(kSysCurFil, file);
+  return kOk;
+}
+
+Status PushStructure() {
+  if (g_dict.depth >= kMaxStructures) return kDataOutBound;
+  Counts saved = g_dict.counts;
+  saved.current = static_cast<uint8_t>(SysWord(kSysCurFil));
+  g_dict.stack[g_dict.depth++] = saved;
   return kOk;
 }
 

@@ -103,6 +103,10 @@ inline Status DataReport(Status status, const std::string& detail) {
 // (comma list of name;length-expression;type) and the keys of `keys` (comma list written like
 // key lines), and makes it the current file. The name "RESTORE" runs RestoreStructure instead.
 [[nodiscard]] Status DefineStructure(StrRef name, StrRef fields, StrRef keys);
+// Saves the counts and the current file on the structure stack before run-time definitions are
+// added on top of the dictionary; 168 when kMaxStructures states are saved. RestoreStructure
+// takes them away again.
+[[nodiscard]] Status PushStructure();
 // Pops the structure stack and removes every file, field and key defined above the restored
 // counts (files among them that are open are closed first). With nothing pushed, the whole
 // dictionary is cleared.

@@ -10,7 +10,9 @@
 #include "engine/core/streams.h"
 #include "engine/core/string_area.h"
 #include "engine/core/text_ops.h"
+#include "engine/core/value_tables.h"
 #include "engine/data/file_paths.h"
+#include "engine/lang/variables.h"
 
 namespace engine {
 
@@ -123,22 +125,12 @@ Status DictLine(LoadContext* context, StrRef line, uint8_t* base, LineKind* kind
   }
 }
 
-// Loads one dictionary file (entry 1 or 2 of kDictFileNames) of a prefix.
-Status LoadFile(LoadContext* context, StrRef prefix, uint16_t entry) {
-  StrAreaScope scope;
-  Status status = StrConcat(prefix, ListField(kDictFileNames, ',', entry));
-  if (!status.ok()) return status;
-  const StrRef file_name = StrAreaTop();
-  const StrRef path = FindAlongFolders(context->folders, file_name);
-  if (path.IsStatus()) {
-    if (entry != 1) return kOk;
-    status = StrConcat(StrWrap(context->folders, '['), file_name);
-    return DataReport(kFileNotFound, status.ok() ? StrAreaTop() : file_name);
-  }
+// Reads the lines of the dictionary text at `path`; key and option lines count their files from
+// `base` + 1. The keys of the last file are completed when it ends the text with its fields.
+Status LoadLines(LoadContext* context, StrRef path, uint8_t base) {
   uint16_t handle = kNoHandle;
-  status = StreamOpen(path, kStreamReadOnly | kStreamSilent, &handle);
+  Status status = StreamOpen(path, kStreamReadOnly | kStreamSilent, &handle);
   if (!status.ok()) return DataReport(status, path);
-  uint8_t base = 0;
   LineKind last = LineKind::kNone;
   std::array<char, kDictLineLimit + 1> buffer;
   for (;;) {
@@ -168,10 +160,23 @@ Status LoadFile(LoadContext* context, StrRef prefix, uint16_t entry) {
     }
   }
   StreamClose(handle);
-  if (status.ok() && entry == 1 && last == LineKind::kFileOrField) {
-    status = CompleteDefaultKeys(FileCount());
-  }
+  if (status.ok() && last == LineKind::kFileOrField) status = CompleteDefaultKeys(FileCount());
   return status;
+}
+
+// Loads one dictionary file (entry 1 or 2 of kDictFileNames) of a prefix.
+Status LoadFile(LoadContext* context, StrRef prefix, uint16_t entry) {
+  StrAreaScope scope;
+  Status status = StrConcat(prefix, ListField(kDictFileNames, ',', entry));
+  if (!status.ok()) return status;
+  const StrRef file_name = StrAreaTop();
+  const StrRef path = FindAlongFolders(context->folders, file_name);
+  if (path.IsStatus()) {
+    if (entry != 1) return kOk;
+    status = StrConcat(StrWrap(context->folders, '['), file_name);
+    return DataReport(kFileNotFound, status.ok() ? StrAreaTop() : file_name);
+  }
+  return LoadLines(context, path, 0);
 }
 
 Status LoadPrefix(LoadContext* context, StrRef prefix) {
@@ -218,6 +223,21 @@ StrRef FindAlongFolders(StrRef folders, StrRef name) {
 Status DictLoad(StrRef folders, StrRef prefix, StrRef default_folder) {
   LoadContext context{folders, default_folder, {}, false};
   return LoadPrefix(&context, prefix);
+}
+
+Status LoadStructure(StrRef path, StrRef folders) {
+  Status status = PushStructure();
+  if (!status.ok()) return DataReport(status, path);
+  const uint8_t first = static_cast<uint8_t>(FileCount() + 1);
+  LoadContext context{folders, StrLit(""), {}, false};
+  status = LoadLines(&context, path, static_cast<uint8_t>(first - 1));
+  if (status.ok() && FileCount() < first) status = DataReport(kBadInputData, path);
+  if (!status.ok()) {
+    (void)RestoreStructure();
+    return status;
+  }
+  SysWordSet(kSysCurFil, FileCount());
+  return kOk;
 }
 
 }  // namespace engine

@@ -26,6 +26,13 @@ inline constexpr uint16_t kDictLineLimit = 512;
 // no error. 163 for a bad line and for an include that would include itself again.
 [[nodiscard]] Status DictLoad(StrRef folders, StrRef prefix, StrRef default_folder);
 
+// Loads the dictionary text at `path` as a run-time structure on top of the dictionary: pushes
+// the structure stack (168 when it is full), defines the files, fields, keys and options of its
+// lines (key and option codes count from its own first file; includes are looked for along
+// `folders`) and makes its last file the current file. A text that defines no file is 163; on
+// any failure the stack is popped again, so nothing of the text stays defined.
+[[nodiscard]] Status LoadStructure(StrRef path, StrRef folders);
+
 // Reads the groups of a key line: after the first '<' (or from the start when there is none),
 // groups of 4 digits (1-based start) and 3 digits (length), read while a group starts before the
 // line's last character, at most kMaxKeySegments. 163 when no group is found or a group is not

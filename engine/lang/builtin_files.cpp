@@ -59,14 +59,6 @@ int64_t WholeArgument(FunctionCall& call, uint16_t n, int64_t fallback, Status* 
   return call.Given(n) ? NumberRoundWhole(scaled) : fallback;
 }
 
-// Whether the last part of a path has an extension.
-bool HasExtension(StrRef path) {
-  const std::string_view v = path.view();
-  const size_t slash = v.find_last_of("\\/");
-  const size_t dot = v.find_last_of('.');
-  return dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
-}
-
 bool Saved(StrRef content, StrRef name) {
   const uint16_t count = ListCount(content, ';');
   for (uint16_t i = 1; i <= count; ++i) {

@@ -9,9 +9,11 @@
 #include "engine/core/list_string.h"
 #include "engine/core/streams.h"
 #include "engine/core/string_area.h"
+#include "engine/core/string_slots.h"
 #include "engine/core/text_ops.h"
 #include "engine/core/value_tables.h"
 #include "engine/data/dictionary.h"
+#include "engine/data/dictionary_load.h"
 #include "engine/data/file_scan.h"
 #include "engine/data/relational_update.h"
 #include "engine/lang/expression.h"
@@ -106,6 +108,7 @@ constexpr CommandHandler kSlotHandlers[kEngineCommandSlots] = {
 // ---- Operations ----------------------------------------------------------------------------
 
 constexpr char kVariableMark = '%';
+constexpr StrRef kStructureExtension = StrLit("DAT");
 
 bool IsNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
@@ -174,6 +177,18 @@ Status FileScanCommand(const CommandArgs& args) {
   return FileScan(args.Text(1), args.Text(2), args.Text(3), args.Text(4), args.Text(5));
 }
 
+// LOADSTRUCT 'name': the structure file (a dictionary text, extension DAT when none is given)
+// found along the definition search path, loaded as a run-time structure.
+Status LoadStruct(const CommandArgs& args) {
+  StrAreaScope scope;
+  StrRef name = StrTrim(args.Text(1), kTrimBoth);
+  if (name.IsStatus()) return StrCheck(name);
+  if (!HasExtension(name)) name = StrJoin(name, '.', kStructureExtension);
+  const StrRef path = FileFindOnPath(name);
+  if (path.IsStatus()) return ReportStatus(StrCheck(path), name);
+  return LoadStructure(path, SlotGet(kGroupEnvironment, kEnvSearchPath));
+}
+
 Status FileStruct(const CommandArgs& args) {
   return DefineStructure(args.Text(1), args.Text(2), args.Text(3));
 }
@@ -207,6 +222,7 @@ void EngineCommandsInstall() {
   WindowCommandsInstall();
   CommandOperationSet(kKwFileSelect, FileSelect);
   CommandOperationSet(kKwFileStruct, FileStruct);
+  CommandOperationSet(kKwLoadStruct, LoadStruct);
   CommandOperationSet(kKwFileScan, FileScanCommand);
   CommandOperationSet(kKwRcDelete, SaveRecord<kSaveDelete>);
   CommandOperationSet(kKwRcInsert, SaveRecord<kSaveInsert>);

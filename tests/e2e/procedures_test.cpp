@@ -84,6 +84,21 @@ TEST(ProceduresTest, FailuresEndTheRunAndNameWhereTheyHappened) {
   }
 }
 
+TEST(ProceduresTest, AStructureFileGivesARunTimeFileThatKeepsItsRecords) {
+  ProcedureApp app;
+  ProgramResult r = app.RunTask("PrcExec STRUCT.PRC");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(app.Read("stock.txt"), "2:A2  ");
+  r = app.RunTask("PrcExec STRUCT.PRC");
+  EXPECT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(app.Read("stock.txt"), "4:A2  ");
+  // A structure file that is not there ends the run with its name.
+  app.Write("NOSTRUCT.PRC", "LOADSTRUCT 'NOWHERE'\r\n");
+  r = app.RunTask("PrcExec NOSTRUCT.PRC");
+  EXPECT_EQ(r.exit_code, 164);
+  EXPECT_NE(r.err.find("NOWHERE.DAT"), std::string::npos) << r.err;
+}
+
 TEST(ProceduresTest, SystemRunsAChildAndKeepsItsExitStatus) {
   ProcedureApp app;
   const ProgramResult r = app.RunTask("PrcExec SYSTEM.PRC");

@@ -123,7 +123,7 @@ TEST_F(CommandsTest, TheEngineSlotsAnswerForCommandsTheEngineDoesNotHold) {
   } removed[] = {
       {"REPORT 'R'", "REPORT"},
       {"DEVICE 'LPT1'", "DEVICE"},
-      {"LOADSTRUCT 'S'", "LOADSTRUCT"},
+      {"DOCPRINT 'D'", "DOCPRINT"},
       {"WINOPEN 10,5,'T'", "WINOPEN"},
       {"EXPORT 'P'", "EXPORT"},
       {"STATSTEPS 'S'", "STATSTEPS"},
