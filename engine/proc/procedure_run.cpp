@@ -26,6 +26,18 @@ constexpr uint16_t kTaskFiles = 1;
 constexpr uint16_t kTaskFunction = 2;
 constexpr uint16_t kTaskFirstExpressionFile = 3;
 
+// Runs nested inside each other by CALL, EXEC$ or a command; bounded so that a function calling
+// itself for ever ends with a status instead of exhausting the process stack.
+constexpr uint16_t kRunNestingLimit = 256;
+uint16_t g_nesting = 0;
+
+struct NestedRun {
+  NestedRun() { ++g_nesting; }
+  ~NestedRun() { --g_nesting; }
+  NestedRun(const NestedRun&) = delete;
+  NestedRun& operator=(const NestedRun&) = delete;
+};
+
 // Frees the procedure whose block is `block`, wherever its number went meanwhile.
 Status FreeCompiled(const void* block) {
   CompiledProcedure record;
@@ -56,6 +68,11 @@ Status ProcedureRunWith(StrRef function, StrRef file, uint16_t flags, const Call
   if (function.IsStatus()) function = StrLit("");
   if (file.IsStatus()) file = StrLit("");
   if (function.empty() && file.empty()) return kSyntaxError;
+  if (g_nesting >= kRunNestingLimit) {
+    LatchRecord(kLatchFirst, kSiteExecRunTime, kOutOfMemory);
+    return ReportStatus(kOutOfMemory, function.empty() ? file : function);
+  }
+  const NestedRun nested;
   const VarSnapshot snapshot = VarMark();
   const void* compiled = nullptr;
   if (!file.empty()) {

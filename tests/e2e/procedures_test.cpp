@@ -70,6 +70,7 @@ TEST(ProceduresTest, FailuresEndTheRunAndNameWhereTheyHappened) {
       {"PrcExec BAD.PRC", 147, "Label 'NOWHERE' in line 2 (+ remmarks) not found"},
       {"PrcExec MISSING.PRC", 164, "File Not Found(EXEC_COMPILER): MISSING.PRC"},
       {"PrcExec FAILS.PRC", 128, "Line: 2 (+ remmarks):"},
+      {"PrcExec RECURSE.PRC", 145, "CALL F"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.task);

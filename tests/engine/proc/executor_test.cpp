@@ -70,6 +70,8 @@ TEST_F(ExecutorTest, AFailingStatementStopsTheRunAndIsReportedWithItsLine) {
       {"A=1\r\nDO_WHILE (\r\nC=1\r\nLOOP", kLoopFailure, "Line: 2 (+ remmarks):\r\nDO_WHILE ("},
       {"A=1\r\nGOSUB S\r\nC=1\r\nEND\r\n:S\r\nGOSUB S", kOutOfMemory,
        "Line: 5 (+ remmarks):\r\nGOSUB S"},
+      // A function that calls itself for ever.
+      {"A=1\r\nCALL F\r\nC=1\r\nEND\r\nDEF_FN F\r\nCALL F\r\nEND", kOutOfMemory, "CALL F"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
