@@ -41,7 +41,11 @@ bool ReadCurrent(MenuLineReader* r) {
   const uint16_t mark = StrAreaMark();
   const StrRef line = StrAreaReturn(mark, SlotLast(r->group));
   if (line.IsStatus()) return false;
-  r->level = StrCountOf(line, StrLit("\t"), false);
+  // Only the TABs at the start count: one left at the end of a line by an editor must not
+  // move the entry down a level or cut its caption.
+  uint16_t level = 0;
+  while (level < line.len && line[level] == '\t') ++level;
+  r->level = level;
   r->text = StrTrim(StrSub(line, r->level, -1), kTrimRight);
   r->change = static_cast<int16_t>(r->level - r->previous_level);
   r->previous_level = r->level;

@@ -71,6 +71,7 @@ TEST_F(MenusTest, TheLineReaderGivesLevelsChangesAndOptions) {
   ASSERT_EQ(SlotPush(kMenuLinesPmt, StrLit("Files  ")), kOk);
   ASSERT_EQ(SlotPush(kMenuLinesPmt, StrLit("\t\tCustomers,MantMain CUST")), kOk);
   ASSERT_EQ(SlotPush(kMenuLinesPmt, StrLit("\tQuoted,ExpEval A$='\t'")), kOk);
+  ASSERT_EQ(SlotPush(kMenuLinesPmt, StrLit("\tTrailing,ExpEval B=1\t")), kOk);
   ASSERT_EQ(SlotPush(kMenuLinesPmt, StrLit("Exit")), kOk);
   const uint16_t mark = StrAreaMark();
   MenuLineReader r;
@@ -85,6 +86,11 @@ TEST_F(MenusTest, TheLineReaderGivesLevelsChangesAndOptions) {
   ASSERT_TRUE(MenuLineNext(&r));
   EXPECT_EQ(r.level, 1);  // the TAB inside quotes does not count
   EXPECT_EQ(r.change, -1);
+  // Nor does one left at the end of the line.
+  ASSERT_TRUE(MenuLineNext(&r));
+  EXPECT_EQ(r.level, 1);
+  EXPECT_EQ(r.change, 0);
+  EXPECT_EQ(ToString(r.text), "Trailing,ExpEval B=1");
   ASSERT_TRUE(MenuLineNext(&r));
   EXPECT_EQ(r.change, -1);
   EXPECT_FALSE(MenuLineNext(&r));
