@@ -109,7 +109,11 @@ Status RecalcStep(uint8_t target, StrRef parameters) {
   }
   const uint16_t level = SlotCount(kGroupRelUpdates);
   const bool loaded = !RelupLoaded(source);
+  // The recalculation always reads the plain texts file; the flavour is given back afterwards.
+  const bool sql = SysWordTest(kSysAuxStat, kAuxStatSql);
+  (void)SysWordSetBits(kSysAuxStat, kAuxStatSql, false);
   status = RelupLoad(source, StrLit(""));
+  (void)SysWordSetBits(kSysAuxStat, kAuxStatSql, sql);
   StrRef text = StrLit("");
   if (status.ok()) {
     const StrRef entries = StrReplace(Item(parameters, 2), StrLit(";"), StrLit(","), true);

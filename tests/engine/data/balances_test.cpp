@@ -319,6 +319,17 @@ TEST_F(BalancesTest, TheRecalculationRebuildsTheSameBalancesFromScratch) {
     EXPECT_EQ(SysWord(kSysCurFil), kMovements);
     EXPECT_EQ(TemporaryFileCount(), 0);
   }
+  // The recalculation reads RELUP.DAT whichever flavour is chosen, and leaves the choice as it
+  // was.
+  WriteLines("TSRELUPSQL.DAT", {"0201BALANCE{1}=BALANCE{1}+1000"});
+  (void)SysWordSetBits(kSysAuxStat, kAuxStatSql, true);
+  RelupUnload(kMovements, 0);
+  tasks.captured.clear();
+  EXPECT_EQ(RelationRecalc(kAccounts, StrLit("'Perform movements,1','Capture'")), kOk)
+      << Show(DetailText());
+  EXPECT_EQ(WithoutZeros(tasks.captured), WithoutZeros(Expected()));
+  EXPECT_TRUE(SysWordTest(kSysAuxStat, kAuxStatSql));
+  (void)SysWordSetBits(kSysAuxStat, kAuxStatSql, false);
   // A limited range and a condition recalculate only what they select.
   tasks.params[kParamLimits] = "000001,000040";
   tasks.params[kParamReadCondition] = "AMOUNT{2}>0";
