@@ -427,7 +427,8 @@ Status ArrayCreate(StrRef name, VarKind element, const ArrayIndices& indices, St
   for (int d = 0; d < indices.count; ++d) {
     if (indices.index[d] < 0 || indices.index[d] >= 0xFFFF) return kDataOutBound;
     desc.size[d] = static_cast<uint16_t>(indices.index[d] + 1);
-    count *= desc.size[d];
+    // Four sizes near 65,535 multiply past 64 bits; no array that fits is ever that large.
+    count = std::min<uint64_t>(count * desc.size[d], kMaxArrayBytes + 1);
   }
   if (element == VarKind::kString) {
     if (initial.IsStatus()) return kSyntaxError;
@@ -436,8 +437,8 @@ Status ArrayCreate(StrRef name, VarKind element, const ArrayIndices& indices, St
     desc.element_size = element == VarKind::kInteger ? 2 : kNumberSize;
   }
   if (count == 1 || desc.element_size == 0) return kSyntaxError;
+  if (count > kMaxArrayBytes / desc.element_size) return kOutOfMemory;
   const uint64_t bytes = count * desc.element_size;
-  if (bytes > kMaxArrayBytes) return kOutOfMemory;
   desc.count = static_cast<uint32_t>(count);
   desc.block =
       static_cast<unsigned char*>(BlockAllocZero(kTagArrays, static_cast<uint32_t>(bytes)));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -210,6 +211,23 @@ TEST_F(VariablesTest, ArraysCountBeyondSixteenBits) {
   shape.index[1] = 9000;
   EXPECT_EQ(ArrayCreate(StrLit("HUGE#("), VarKind::kNumber, shape, StrRef{}), kOutOfMemory);
   EXPECT_FALSE(VarFind(StrLit("HUGE#(")).found());
+  // Four dimensions whose byte size wraps 64 bits to a few megabytes.
+  const struct {
+    const char* name;
+    VarKind element;
+    int32_t sizes[4];
+  } wrapping[] = {
+      {"WRAPN#(", VarKind::kNumber, {65471, 63707, 64949, 42556}},
+      {"WRAPI(", VarKind::kInteger, {65495, 63189, 64403, 34602}},
+  };
+  for (const auto& c : wrapping) {
+    SCOPED_TRACE(c.name);
+    ArrayIndices four;
+    four.count = 4;
+    std::copy_n(c.sizes, 4, four.index);
+    EXPECT_EQ(ArrayCreate(StrFromC(c.name), c.element, four, StrRef{}), kOutOfMemory);
+    EXPECT_FALSE(VarFind(StrFromC(c.name)).found());
+  }
   shape.index[1] = 70000;
   EXPECT_EQ(ArrayCreate(StrLit("WIDE("), VarKind::kInteger, shape, StrRef{}), kDataOutBound);
 }
