@@ -36,6 +36,28 @@ TEST(StartTest, TheApplicationNameOptionWorksInEverySpelling) {
   }
 }
 
+TEST(StartTest, HelpAndVersionAnswerWithoutStartingTheProgram) {
+  const struct {
+    const std::string* program;
+    const char* option;
+    const char* output;
+  } cases[] = {
+      {&kLedger, "--help", "Usage: ledger [/NAME:value ...]\nAccounts:"},
+      {&kBilling, "--help", "Usage: billing [/NAME:value ...]\n"},
+      {&kLedger, "--version", "ledger (Orvendal) "},
+      {&kBilling, "--version", "billing (Orvendal) "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(*c.program) + " " + c.option);
+    AppFolder app("ledger");
+    const ProgramResult r = app.Run(*c.program, {"/RUN:'ExpEval WRITE('ran.txt';-3;1)'", c.option});
+    EXPECT_EQ(r.exit_code, 0) << r.err;
+    EXPECT_EQ(r.out.rfind(c.output, 0), 0u) << r.out;
+    EXPECT_FALSE(app.Has("ran.txt"));
+    EXPECT_FALSE(app.Has("COFSTAT.DAT"));
+  }
+}
+
 TEST(StartTest, AnUnquotedDPathStopsAtTheColonAndAQuotedOneIsWhole) {
   AppFolder app("");
   std::filesystem::create_directory(app.work() + "/C");
