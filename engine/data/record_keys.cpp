@@ -142,15 +142,42 @@ std::string HalfCopy(uint8_t file, uint16_t half) {
   return view.IsStatus() ? std::string() : ToString(view);
 }
 
+// Holds the exclusive lock of a data file while it lives.
+class DataLock {
+ public:
+  explicit DataLock(File* file) : file_(file) { (void)file_->Lock(true, true); }
+  ~DataLock() { file_->Unlock(); }
+  DataLock(const DataLock&) = delete;
+  DataLock& operator=(const DataLock&) = delete;
+
+ private:
+  File* file_;
+};
+
+// Whether slot r still holds the record this process read there (live, with the same first
+// key). Another process may have deleted it and given the slot to a new record meanwhile; an
+// update or a deletion must then not write over that record. Called under the exclusive lock.
+Status SlotStillHolds(OpenRecordFile* of, uint32_t r, const std::string& read_copy) {
+  std::string disk(of->record_length, '\0');
+  size_t got = 0;
+  const Status read = of->data->Read(uint64_t{r} * of->record_length, disk, &got);
+  const std::string where = of->data_path + " #" + std::to_string(r);
+  if (!read.ok() || got != disk.size()) return DataReport(kDiskReadError, where);
+  std::string on_disk;
+  std::string expected;
+  ExtractKey(of->keys[0], disk.data(), of->record_length, &on_disk);
+  ExtractKey(of->keys[0], read_copy.data(), of->record_length, &expected);
+  if (static_cast<uint8_t>(disk[0]) == kDeletedMark || on_disk != expected) {
+    return DataReport(kNetAccessError, where + ": deleted or replaced by another user");
+  }
+  return kOk;
+}
+
 // Writes a new record: into a free slot that still holds a deleted record, else at the end of
 // the data file as it is now. Under the exclusive lock, so that two processes adding records to
 // one file never take the same slot.
 Status WriteNewRecord(OpenRecordFile* of, const std::string& record, uint32_t* slot) {
-  (void)of->data->Lock(true, true);
-  struct Unlock {
-    File* file;
-    ~Unlock() { file->Unlock(); }
-  } unlock{of->data.get()};
+  const DataLock lock(of->data.get());
   uint64_t size = 0;
   if (!of->data->Size(&size).ok() || size % of->record_length != 0) {
     return DataReport(kFileIO, of->data_path + ": no whole number of records");
@@ -359,7 +386,12 @@ Status RecordUpdate(uint8_t file) {
       return SetStatus(file, DataReport(kInternalError, of->index_path));
     }
   }
-  status = of->WriteData(uint64_t{r} * of->record_length, record);
+  {
+    const DataLock lock(of->data.get());
+    status = SlotStillHolds(of, r, old);
+    if (!status.ok()) return SetStatus(file, status);
+    status = of->WriteData(uint64_t{r} * of->record_length, record);
+  }
   if (!status.ok()) {
     return SetStatus(file, DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
   }
@@ -404,8 +436,13 @@ Status RecordDelete(uint8_t file, uint8_t flags) {
   const StrRef half = BufferHalf(file, kHalfCurrent);
   if (half.IsStatus()) return DataReport(kFileNotInit, of->data_path);
   const char first = half[0];
-  StrWritable(half)[0] = static_cast<char>(kDeletedMark);
-  status = of->WriteData(uint64_t{r} * of->record_length, {half.ptr, half.len});
+  {
+    const DataLock lock(of->data.get());
+    status = SlotStillHolds(of, r, old);
+    if (!status.ok()) return SetStatus(file, status);
+    StrWritable(half)[0] = static_cast<char>(kDeletedMark);
+    status = of->WriteData(uint64_t{r} * of->record_length, {half.ptr, half.len});
+  }
   if (!status.ok()) {
     StrWritable(half)[0] = first;
     return SetStatus(file, DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(r)));

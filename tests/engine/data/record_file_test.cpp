@@ -301,6 +301,50 @@ TEST_F(RecordFileTest, DeletedSlotsAreReusedOnlyWhileTheyHoldADeletedRecord) {
   EXPECT_EQ(FileRecordCount(1), 4u);
 }
 
+TEST_F(RecordFileTest, ARecordAnotherUserReplacedIsNeitherUpdatedNorDeleted) {
+  Fill({Rec("A", "a"), Rec("B", "b")});
+  const std::string original = Data();
+  // Meanwhile another user deleted A and a new record took its slot; or deleted B only.
+  const struct {
+    const char* name;
+    const char* code;
+    std::string slot;
+  } cases[] = {
+      {"slot reused", "A", Rec("Q", "other", 7)},
+      {"deleted", "B", "\x1b" + Rec("B", "b").substr(1)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const uint32_t slot = c.code[0] == 'A' ? 0 : 1;
+    for (const bool deleting : {false, true}) {
+      folder().Write("items.FD", original);
+      ASSERT_EQ(Find(1, 1, c.code), kFound);
+      std::string data = original;
+      data.replace(slot * 16, 16, c.slot);
+      folder().Write("items.FD", data);
+      Status status = kOk;
+      if (deleting) {
+        status = RecordDelete(1, 0);
+      } else {
+        ASSERT_EQ(FieldSet(1, 3, StrLit("5")), kOk);
+        status = RecordUpdate(1);
+      }
+      EXPECT_EQ(status, kNetAccessError) << deleting;
+      EXPECT_NE(testing::Show(DetailText()).find("replaced by another user"), std::string::npos);
+      EXPECT_EQ(Data(), data) << deleting;
+    }
+  }
+  // A record another user only changed is still written over, as before.
+  folder().Write("items.FD", original);
+  ASSERT_EQ(Find(1, 1, "A"), kFound);
+  std::string data = original;
+  data.replace(0, 16, Rec("A", "renamed", 7));
+  folder().Write("items.FD", data);
+  ASSERT_EQ(FieldSet(1, 3, StrLit("9")), kOk);
+  EXPECT_EQ(RecordUpdate(1), kFound);
+  EXPECT_EQ(Data().substr(0, 16), Rec("A", "a", 9));
+}
+
 TEST_F(RecordFileTest, TheSixtyFifthInsertionSavesTheIndexFirst) {
   ASSERT_EQ(FileOpen(1, 0), kOk);
   for (int i = 0; i < 64; ++i) ASSERT_EQ(Insert(1, Rec(std::to_string(1000 + i), "n")), kFound);
