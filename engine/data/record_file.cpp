@@ -292,7 +292,7 @@ Status FileOpen(uint8_t file, uint8_t mode) {
   g_ctrl[file].data_handle = file;
   if (!open->indexed) return kOk;
   status = KeyStep(file, kStepTop);
-  return status.IsError() ? status : Status(kOk);
+  return status.IsError() ? AbandonOpen(file, status) : Status(kOk);
 }
 
 Status FileClose(uint8_t file) {

@@ -405,6 +405,30 @@ TEST_F(RecordFileTest, LockMarker) {
   SetTemporaryFolder(StrLit(""));
 }
 
+TEST_F(RecordFileTest, AFailedLockedOpenLeavesNoMarkerBehind) {
+  Fill({Rec("A", "a"), Rec("B", "b")});
+  ASSERT_EQ(FileClose(1), kOk);
+  FaultFileSystem faults(PlatformFileSystem());
+  SetFileSystem(&faults);
+  // Whichever read of the open fails, the open either works or leaves nothing open or marked.
+  bool failed = false;
+  for (uint32_t n = 1; n <= 12; ++n) {
+    SCOPED_TRACE(n);
+    faults.Reset();
+    faults.FailRead(n);
+    const Status status = FileOpen(1, kModeLocked);
+    if (status.ok()) {
+      ASSERT_EQ(FileClose(1), kOk);
+    } else {
+      failed = true;
+      EXPECT_FALSE(FileIsOpen(1));
+    }
+    EXPECT_FALSE(folder().Has("items.lock"));
+  }
+  EXPECT_TRUE(failed);
+  SetFileSystem(nullptr);
+}
+
 TEST_F(RecordFileTest, OpenSetsAndRestore) {
   ASSERT_EQ(DefineFile(0, StrLit("other"), StrLit("")), kOk);
   ASSERT_EQ(DefineField(StrLit("X"), 2, 'A'), kOk);
