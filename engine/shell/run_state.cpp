@@ -73,12 +73,20 @@ Status Start() {
       return status;
     }
   }
+  // Shared from here on: later copies see a running copy, and ours sees them at its end. A
+  // copy that found another running waits here while that one finishes its own start, and
+  // holds its share before it writes, so that the other copy's end cannot clear the "1" after
+  // it was written.
+  if (!alone) {
+    status = rs.file->Lock(false, true);
+    if (!status.ok()) return Fail(status, rs.name);
+  }
   status = WriteDigit('1');
   if (!status.ok()) return Fail(status, rs.name);
-  // Shared from here on: later copies see a running copy, and ours sees them at its end. A
-  // copy that found another running waits here while that one finishes its own start.
-  status = rs.file->Lock(false, !alone);
-  if (!status.ok()) return Fail(status, rs.name);
+  if (alone) {
+    status = rs.file->Lock(false, false);
+    if (!status.ok()) return Fail(status, rs.name);
+  }
   return kOk;
 }
 
