@@ -2,6 +2,7 @@
 #include "engine/ui/cp1252.h"
 
 #include <array>
+#include <utility>
 
 namespace engine {
 
@@ -14,6 +15,44 @@ constexpr std::array<char32_t, 32> kHighControls = {
     0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178};
+
+// Decodes one UTF-8 sequence at `at`; false when the bytes there form none.
+bool DecodeUtf8(std::string_view text, size_t* at, char32_t* code) {
+  const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(*at);
+  size_t length = 0;
+  char32_t value = 0;
+  char32_t least = 0;
+  if (lead < 0x80) {
+    *code = lead;
+    ++*at;
+    return true;
+  }
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2;
+    value = lead & 0x1F;
+    least = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3;
+    value = lead & 0x0F;
+    least = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4;
+    value = lead & 0x07;
+    least = 0x10000;
+  } else {
+    return false;
+  }
+  if (*at + length > text.size()) return false;
+  for (size_t i = 1; i < length; ++i) {
+    if ((byte(*at + i) & 0xC0) != 0x80) return false;
+    value = (value << 6) | (byte(*at + i) & 0x3F);
+  }
+  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return false;
+  *code = value;
+  *at += length;
+  return true;
+}
 
 }  // namespace
 
@@ -45,6 +84,23 @@ void AppendUtf8(std::string* out, std::string_view text) {
       *out += static_cast<char>(0x80 | (u & 0x3F));
     }
   }
+}
+
+bool Cp1252FromUtf8(std::string_view text, std::string* out) {
+  std::string converted;
+  converted.reserve(text.size());
+  for (size_t at = 0; at < text.size();) {
+    char32_t code = 0;
+    if (!DecodeUtf8(text, &at, &code)) {
+      *out = std::string(text);
+      return true;
+    }
+    const int byte = UnicodeToCp1252(code);
+    if (byte < 0) return false;
+    converted += static_cast<char>(byte);
+  }
+  *out = std::move(converted);
+  return true;
 }
 
 }  // namespace engine

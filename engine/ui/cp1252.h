@@ -16,5 +16,9 @@ char32_t Cp1252ToUnicode(unsigned char byte);
 int UnicodeToCp1252(char32_t code);
 // Appends `text` (Windows-1252) to `out` as UTF-8.
 void AppendUtf8(std::string* out, std::string_view text);
+// `text` taken to Windows-1252: its UTF-8 sequences become their code page bytes, and a text
+// that is no UTF-8 at all is taken as Windows-1252 already. False (and `out` unchanged) when a
+// character has no Windows-1252 form.
+bool Cp1252FromUtf8(std::string_view text, std::string* out);
 
 }  // namespace engine

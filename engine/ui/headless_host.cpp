@@ -105,8 +105,7 @@ bool HeadlessHost::ParseLine(std::string_view raw, Entry* entry, bool* skip) {
     std::string_view text = raw.substr(5);
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.remove_suffix(1);
     entry->kind = Entry::Kind::kText;
-    entry->text = text;
-    return true;
+    return Cp1252FromUtf8(text, &entry->text);
   }
   const std::string_view line = TrimLine(raw);
   if (line.empty() || line.front() == '#') {
@@ -309,7 +308,8 @@ std::string HeadlessHost::Dump() const {
 
 void HeadlessHost::LogScreen() {
   if (screen_log_.empty()) return;
-  std::string text = "--- screen " + std::to_string(++screens_logged_) + "\n" + Dump();
+  std::string text;
+  AppendUtf8(&text, "--- screen " + std::to_string(++screens_logged_) + "\n" + Dump());
   std::string crlf;
   crlf.reserve(text.size() + 32);
   for (char c : text) {

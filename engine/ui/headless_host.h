@@ -8,11 +8,12 @@
 //   text:<characters to type>     click:<control identifier in the active window>
 //   # a comment (ignored), and empty lines
 //
-// Key names are matched without regard to case. Answers queued for message boxes (QueueAnswer)
-// wait at the head of the queue until a box takes them. A message box takes the entries it needs:
-// Enter presses its focused button (the default one at first), Esc its Cancel or else No
-// button, a typed letter the button whose caption starts with it, Tab and the arrows move
-// between its buttons.
+// Key names are matched without regard to case; typed text is UTF-8 (a line that is no UTF-8
+// is taken as Windows-1252), and a character without a Windows-1252 form makes the line bad.
+// Answers queued for message boxes (QueueAnswer) wait at the head of the queue until a box takes
+// them. A message box takes the entries it needs: Enter presses its focused button (the default one
+// at first), Esc its Cancel or else No button, a typed letter the button whose caption starts with
+// it, Tab and the arrows move between its buttons.
 //
 // When the engine waits for input and the script is used up, the user is taken to have
 // closed the active window: it gets a close request, and a message box gets its default
@@ -22,8 +23,8 @@
 //
 // Every box shown is recorded, and in a batch run also echoed to a stream (standard error) so
 // that what the program said reaches the user. The screen can be dumped as text
-// (screen_render.h); with a screen log set, the screen is appended to it each time the engine
-// waits for input.
+// (screen_render.h); with a screen log set, the screen is appended to it, as UTF-8, each time
+// the engine waits for input.
 #pragma once
 
 #include <cstdint>

@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "e2e_support.h"
-#include "engine/ui/cp1252.h"
 #include "tmux_session.h"
 
 namespace orvendal::e2e {
@@ -85,8 +84,7 @@ std::vector<std::string> HeadlessScreens(const AppFolder& app, const std::string
   const ProgramResult r =
       app.Run(program, {}, {{"ORVENDAL_KEYS", "keys.txt"}, {"ORVENDAL_SCREENS", "screens.txt"}});
   *exit_code = r.exit_code;
-  std::string log;
-  engine::AppendUtf8(&log, app.Read("screens.txt"));
+  std::string log = app.Read("screens.txt");
   log.erase(std::remove(log.begin(), log.end(), '\r'), log.end());
   std::vector<std::string> screens;
   std::stringstream in(log);

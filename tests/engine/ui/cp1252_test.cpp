@@ -48,5 +48,31 @@ TEST(Cp1252Test, TextIsWrittenAsUtf8) {
   EXPECT_EQ(out, "x\u20AC a\u00F1o \uFFFD");
 }
 
+TEST(Cp1252Test, Utf8TextIsTakenIntoTheCodePage) {
+  const struct {
+    const char* text;
+    bool ok;
+    const char* bytes;
+  } cases[] = {
+      {"plain", true, "plain"},
+      {"a\u00F1o \u20AC5", true,
+       "a\xF1o \x80"
+       "5"},
+      {"\u2014\u0178", true, "\x97\x9F"},
+      {"a\xF1o", true, "a\xF1o"},              // no UTF-8: already the code page
+      {"\xC3", true, "\xC3"},                  // a sequence cut short
+      {"\xC0\x80", true, "\xC0\x80"},          // an overlong NUL is no UTF-8
+      {"\xED\xA0\x80", true, "\xED\xA0\x80"},  // nor is a surrogate
+      {"\u4E2D", false, "kept"},
+      {"x\U0001F600", false, "kept"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    std::string out = "kept";
+    EXPECT_EQ(Cp1252FromUtf8(c.text, &out), c.ok);
+    EXPECT_EQ(out, c.bytes);
+  }
+}
+
 }  // namespace
 }  // namespace engine

@@ -100,6 +100,12 @@ TEST_F(HeadlessModelTest, TypingGoesToTheFocusedEditWithinItsLimit) {
   host_.QueueText("zz");
   Drain();
   EXPECT_EQ(host_.Find(read_only)->text, "fixed");
+  // A script line is UTF-8; what reaches the control is Windows-1252.
+  host_.SetFocus(edit);
+  host_.SelectAllText(edit);
+  ASSERT_TRUE(host_.QueueLine("text:a\u00F1o\u20AC"));
+  Drain();
+  EXPECT_EQ(host_.Find(edit)->text, "a\xF1o\x80");
 }
 
 TEST_F(HeadlessModelTest, FocusChangesAreEventsAndTabMovesAmongTabStops) {
@@ -301,7 +307,8 @@ TEST_F(HeadlessModelTest, ScriptLinesNameKeysTextAndClicks) {
     SCOPED_TRACE(line);
     EXPECT_TRUE(host_.QueueLine(line));
   }
-  const char* bad[] = {"F0", "F13", "Enterr", "click:", "click:x", "click:70000", "Alt+", "Ctrl"};
+  const char* bad[] = {"F0",          "F13",  "Enterr", "click:",     "click:x",
+                       "click:70000", "Alt+", "Ctrl",   "text:\u4E2D"};
   const size_t queued = host_.queued();
   for (const char* line : bad) {
     SCOPED_TRACE(line);
