@@ -54,7 +54,13 @@ Status ReportStatus(Status code, StrRef text, bool append) {
       text = StrAreaTop();
     }
   }
-  (void)SlotSet(kGroupDiagnostics, kDiagDetailText, text);
+  // The detail is kept when there is room for it. Failing to keep it is no error of its own: it
+  // must not take the latch from the error being reported.
+  const uint32_t latched = LatchedError();
+  if (!SlotSet(kGroupDiagnostics, kDiagDetailText, text).ok()) {
+    LatchRecord(kLatchAlways, static_cast<uint16_t>(latched >> 16),
+                static_cast<uint16_t>(latched & 0xFFFF));
+  }
   return code;
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "engine/core/string_area.h"
 #include "support/core_fixture.h"
 
 namespace engine {
@@ -46,6 +47,22 @@ TEST_F(ErrorLatchTest, ReportStatusReplacesOrAppendsTheDetail) {
   DetailClear();
   (void)ReportStatus(kFileNotFound, StrLit("D.DAT"), true);
   EXPECT_EQ(Show(DetailText()), "D.DAT");
+}
+
+TEST_F(ErrorLatchTest, AReportWithTheStringAreaFullLeavesTheLatchToTheReportedError) {
+  const uint16_t mark = StrAreaMark();
+  while (StrAreaPushCopy(StrLit("x")).ok()) {
+  }
+  for (const uint32_t before : {0u, (uint32_t{kSiteStreams} << 16) | kFileNotFound}) {
+    SCOPED_TRACE(before);
+    LatchClear();
+    if (before) LatchRecord(kLatchFirst, kSiteStreams, kFileNotFound);
+    EXPECT_EQ(ReportStatus(kOutOfMemory, StrLit("no room")), kOutOfMemory);
+    EXPECT_EQ(LatchedError(), before);
+    (void)LatchError(kLatchFirst, kSiteExecRunTime, kOutOfMemory, 0);
+    EXPECT_EQ(LatchedCode(), before ? kFileNotFound : kOutOfMemory);
+  }
+  StrAreaRelease(mark);
 }
 
 TEST_F(ErrorLatchTest, AppendingCutsALongOldDetailBackByLines) {
