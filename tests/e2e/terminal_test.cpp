@@ -2,7 +2,7 @@
 // option run, a message box answered, a progress window cancelled, the program closed with its
 // confirmation; each screen the terminal showed is one the headless host dumps for the same
 // keys. Also: a terminal too small and then resized, mouse clicks, and the terminal given back
-// when the program is ended by a signal.
+// when the program is ended by a signal or by a failed run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -315,6 +315,26 @@ TEST_F(TerminalTest, ASignalEndsTheProgramWithTheTerminalGivenBack) {
     EXPECT_NE(settings.find(" echo "), std::string::npos) << settings;
     EXPECT_EQ(Joined(tmux.Capture()).find("Customers"), std::string::npos);
   }
+}
+
+TEST_F(TerminalTest, AFailedRunEndsWithItsMessageAndTheTerminalGivenBack) {
+  BundledApp app("ledger", "CODICC.DAT");
+  Terminal terminal(80, 24);
+  TmuxSession& tmux = terminal.tmux();
+  const std::string command = kLedger + " \"/RUN:'Bogus 1'\"; echo \"ended $?\" > status; " +
+                              "stty -a > settings; mv settings settings.txt";
+  ASSERT_TRUE(terminal.Start(app.folder(), command)) << tmux.error();
+  terminal.Do({{}, "Process not defined", ""});
+  tmux.Keys({"Enter"});
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!app.folder().Has("settings.txt") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  EXPECT_EQ(app.folder().Read("status"), "ended 163\n");
+  EXPECT_EQ(tmux.Format("#{alternate_on}#{cursor_flag}#{mouse_any_flag}"), "010");
+  const std::string settings = app.folder().Read("settings.txt");
+  EXPECT_NE(settings.find(" icanon "), std::string::npos) << settings;
+  EXPECT_NE(settings.find(" echo "), std::string::npos) << settings;
 }
 
 }  // namespace
