@@ -290,6 +290,11 @@ Status SaveWithRelations(uint16_t word, uint8_t file, StrRef list, StrRef key_ex
       if (duplicate) return kBadKey;
     }
   }
+  // The texts are read when the file first needs them, before anything is written.
+  if (!(word & kSaveNoRelup)) {
+    status = RelupLoad(file, list);
+    if (!status.ok()) return status;
+  }
   bool repeated = false;
   if (action == kSaveInsert) {
     status = RecordInsert(file);

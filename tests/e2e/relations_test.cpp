@@ -2,7 +2,8 @@
 // lines opens an accounts file and a movements file, inserts movements with FILEFIND, keeps each
 // account's balance with FILEREL (creating accounts that do not exist yet), changes a movement's
 // amount and account and deletes another, and sums each account's movements with StatMove;
-// a second run of the program reads the balances back from disk.
+// a second run of the program reads the balances back from disk. A procedure saving movements
+// with RC_INSERT, RC_WRITE and RC_DELETE keeps the balances through CORELUP.DAT.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -91,6 +92,32 @@ TEST(RelationsTest, TheLedgerKeepsBalancesThroughRelations) {
                         "WRITE('again.txt';-3;FN$TRIM(BALANCE{1}))'"});
   ASSERT_EQ(r.exit_code, 0) << r.err;
   EXPECT_EQ(app.Read("again.txt"), "13.75");
+}
+
+TEST(RelationsTest, ProcedureSavesApplyTheRelationalUpdateTexts) {
+  AppFolder app("ledger");
+  app.WriteApp("CODICC.DAT", kDictionary);
+  // Entry 1 of the movements keeps the balance of the movement's account.
+  app.WriteApp("CORELUP.DAT", "0201FILEREL(2;1;1;4;BALANCE{1}=BALANCE{1}+_SGN*AMOUNT{2})\r\n");
+  std::string procedure = "FILESELECT 'accounts;4,movements'\r\n";
+  for (const char* movement : {"000001,A100,120.5", "000002,A200,-30.25", "000003,A100,10"}) {
+    const std::string m = movement;
+    procedure += "X=FILELOCATE('NEW';2)\r\nNUM{2}='" + m.substr(0, 6) + "'\r\nACCOUNT{2}='" +
+                 m.substr(7, 4) + "'\r\nAMOUNT{2}=" + m.substr(12) +
+                 "\r\nRC_INSERT 'movements,1'\r\n";
+  }
+  // Movement 3 moves to A200 with another amount; movement 2 is deleted.
+  procedure +=
+      "X=FILEFIND('000003';2;1)\r\nACCOUNT{2}='A200'\r\nAMOUNT{2}=44\r\n"
+      "RC_WRITE 'movements,1'\r\n"
+      "X=FILEFIND('000002';2;1)\r\nRC_DELETE 'movements,1'\r\n"
+      "X=FILEFIND('A100';1;1)\r\nA$=FN$TRIM(BALANCE{1})\r\n"
+      "X=FILEFIND('A200';1;1)\r\nB$=FN$TRIM(BALANCE{1})\r\n"
+      "X=WRITE('balances.txt';-3;A$+'/'+B$+'/'+FN$TRIM(FN#FLEN('movements')))\r\n";
+  app.Write("BALANCES.PRC", procedure);
+  const ProgramResult r = app.Run(kLedger, {"/RUN:'PrcExec BALANCES.PRC'"});
+  ASSERT_EQ(r.exit_code, 0) << r.err;
+  EXPECT_EQ(app.Read("balances.txt"), "120.5/44/2");
 }
 
 }  // namespace
