@@ -84,7 +84,10 @@ Status Start() {
   status = WriteDigit('1');
   if (!status.ok()) return Fail(status, rs.name);
   if (alone) {
-    status = rs.file->Lock(false, false);
+    // The change to shared lets go of the exclusive lock for an instant; a copy that takes it
+    // then is waited for, so that whatever it does with the files (even a recovery, seeing our
+    // "1") is done before this copy opens any.
+    status = rs.file->Lock(false, true);
     if (!status.ok()) return Fail(status, rs.name);
   }
   return kOk;
