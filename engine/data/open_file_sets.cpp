@@ -19,7 +19,10 @@ Status ApplySet(StrRef modes) {
   Status first = kOk;
   for (uint8_t f = FileCount(); f >= 1; --f) {
     const uint8_t mode = f <= modes.len ? modes.byte(f - 1u) : 0;
-    const Status status = mode != 0 ? FileOpen(f, mode) : FileClose(f);
+    Status status = mode != 0 ? FileOpen(f, mode) : FileClose(f);
+    // A data file that can be neither opened nor created answers "nothing" (its path is the
+    // detail text); for the set that is a failure, not a file quietly left closed.
+    if (status == kNothing) status = kDiskOpenError;
     if (first.ok() && status.IsError()) first = status;
   }
   return first;

@@ -457,6 +457,15 @@ TEST_F(RecordFileTest, OpenSetsAndRestore) {
   ASSERT_EQ(OpenFileSet(StrLit("other")), kOk);
   ASSERT_EQ(OpenSetRestoreTo(0), kOk);
   EXPECT_FALSE(FileIsOpen(1));
+  // A data file that cannot be opened fails the set, naming the file.
+  FaultFileSystem faults(PlatformFileSystem());
+  SetFileSystem(&faults);
+  faults.FailOpen(1);
+  EXPECT_EQ(OpenFileSet(StrLit("items")), kDiskOpenError);
+  EXPECT_EQ(testing::Show(DetailText()), "items.FD");
+  EXPECT_FALSE(FileIsOpen(1));
+  SetFileSystem(nullptr);
+  ASSERT_EQ(OpenSetRestoreTo(0), kOk);
 }
 
 TEST_F(RecordFileTest, ABadOrMissingIndexIsRebuiltFromTheData) {
