@@ -197,6 +197,8 @@ Status StopEngine() {
   engine = EngineState{};
   RunStateRelease();
   const Status data = StopDataFiles();
+  // An index that could not be saved is shown while its path can still be told.
+  if (data.IsError()) (void)ShowStatus(data);
   StreamCloseAll();
   ProceduresStop();
   HooksClear();

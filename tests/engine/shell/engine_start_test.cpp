@@ -11,9 +11,14 @@
 
 #include "engine/core/block_pool.h"
 #include "engine/core/error_latch.h"
+#include "engine/core/file_system.h"
+#include "engine/core/file_system_faults.h"
 #include "engine/core/string_slots.h"
 #include "engine/core/value_tables.h"
 #include "engine/data/dictionary.h"
+#include "engine/data/record_buffer.h"
+#include "engine/data/record_file.h"
+#include "engine/data/record_keys.h"
 #include "engine/lang/variables.h"
 #include "engine/shell/process_env.h"
 #include "engine/shell/run_state.h"
@@ -233,6 +238,22 @@ TEST_F(EngineStartTest, TheEndStatusIsTheFirstFailureAndOnlyAnError) {
     EXPECT_EQ(RunState(kRunEnded), kOk);
     EXPECT_EQ(EngineEnd(&RecordingModule, c.status), c.result);
   }
+}
+
+TEST_F(EngineStartTest, AnIndexThatCannotBeSavedAtTheEndIsShownAndIsTheEndStatus) {
+  Application();
+  FaultFileSystem faults(PlatformFileSystem());
+  SetFileSystem(&faults);
+  ASSERT_EQ(Start("ledger"), kOk);
+  ASSERT_EQ(FileOpen(1, 0), kOk);
+  ASSERT_EQ(FieldSet(1, 1, StrLit("A100")), kOk);
+  ASSERT_EQ(RecordInsert(1), kFound);
+  EXPECT_EQ(RunState(kRunEnded), kOk);
+  host_.Clear();
+  faults.FailOpen(1);  // the index's temporary file
+  EXPECT_EQ(EngineEnd(&RecordingModule, kOk), kDiskIO);
+  EXPECT_NE(LastBoxText().find("accounts.DIR"), std::string::npos) << LastBoxText();
+  SetFileSystem(nullptr);
 }
 
 }  // namespace
