@@ -267,6 +267,8 @@ StrRef ResolveStartMenu(StrRef menu) {
 
 namespace {
 
+constexpr StrRef kLineOfFile = StrLit("%s, line %i");
+
 // The task lines of the INPUT file, while they succeed; _INHND holds the file's handle.
 Status RunInputScript() {
   StrAreaScope scope;
@@ -276,12 +278,20 @@ Status RunInputScript() {
   Status status = StreamOpen(input, kStreamReadOnly, &handle);
   if (!status.ok()) return status;
   SysWordSet(kSysInHnd, static_cast<int16_t>(handle));
+  int64_t number = 0;
   while (status.ok()) {
     StrAreaScope line_scope;
+    const size_t room = StrAreaScratch().len;
     const StrRef line = StreamReadLine(handle, kPosCurrent, kReadLine);
     if (StrCheck(line) == kNothing) break;
     if (line.IsStatus()) {
       status = StrCheck(line);
+      break;
+    }
+    ++number;
+    // A line that fills all the room is cut; none of it runs.
+    if (line.len >= room) {
+      status = ReportStatus(kStringTooLong, StrFormat(384, kLineOfFile, {input, number}));
       break;
     }
     const StrRef task = StrTrim(line, kTrimBoth);

@@ -207,6 +207,18 @@ TEST_F(EngineStartTest, AFailingScriptLineStopsTheScriptAndIsShown) {
   EXPECT_FALSE(VarInteger(StrLit("B"), &b));
   EXPECT_EQ(LastBoxText(), "Error BADINPUTDATA: Process not defined");
   EXPECT_EQ(SysWord(kSysInHnd), 0);
+  // A line too long to be read whole is refused before any of it runs.
+  std::string tail;
+  for (int i = 0; i < 20000; ++i) tail += ";C=2";
+  dir_.Write("long.txt", "ExpEval A=1\r\nExpEval B=1" + tail + "\r\nExpEval D=1\r\n");
+  EngineRelease();
+  ASSERT_EQ(Start("ledger /INPUT:long.txt"), kOk);
+  EXPECT_EQ(RunStartMenu(StrLit("C2MENU")), kStringTooLong);
+  for (const char* name : {"B", "C", "D"}) {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(VarInteger(StrFromC(name), &b));
+  }
+  EXPECT_EQ(LastBoxText(), "Error STRINGTOOLONG: LONG.TXT, line 2");
 }
 
 TEST_F(EngineStartTest, WithoutMenuOrRunOptionThereIsNothingToRun) {
