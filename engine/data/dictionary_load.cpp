@@ -27,6 +27,10 @@ constexpr uint16_t kGroupStartWidth = 4;
 constexpr StrRef kFieldTypeLetters = StrLit("123456789ABCDFLNPTV");
 constexpr StrRef kDigitsAndBlanks = StrLit("0123456789 ");
 
+// "<file>, line <n>: <text>".
+constexpr StrRef kLineDetail = StrLit("%s, line %i: %s");
+constexpr size_t kLineDetailMax = 4096;
+
 enum class LineKind : uint8_t { kNone, kFileOrField, kKey, kOption, kIgnored };
 
 struct LoadContext {
@@ -125,6 +129,12 @@ Status DictLine(LoadContext* context, StrRef line, uint8_t* base, LineKind* kind
   }
 }
 
+// A line that cannot be read as its kind, reported with its file and number.
+Status LineFailure(Status status, StrRef path, int64_t number, StrRef line) {
+  StrAreaScope scope;
+  return DataReport(status, StrFormat(kLineDetailMax, kLineDetail, {path, number, line}));
+}
+
 // Reads the lines of the dictionary text at `path`; key and option lines count their files from
 // `base` + 1. The keys of the last file are completed when it ends the text with its fields.
 Status LoadLines(LoadContext* context, StrRef path, uint8_t base) {
@@ -133,6 +143,7 @@ Status LoadLines(LoadContext* context, StrRef path, uint8_t base) {
   if (!status.ok()) return DataReport(status, path);
   LineKind last = LineKind::kNone;
   std::array<char, kDictLineLimit + 1> buffer;
+  int64_t number = 0;
   for (;;) {
     size_t got = 0;
     status = StreamRead(handle, kPosCurrent, kReadLine, buffer, &got);
@@ -145,8 +156,10 @@ Status LoadLines(LoadContext* context, StrRef path, uint8_t base) {
       break;
     }
     const StrRef line = StrMake(buffer.data(), got);
+    ++number;
     if (got > kDictLineLimit) {
-      status = DataReport(kBadInputData, StrSub(line, 0, kDictLineLimit));
+      status = LineFailure(kBadInputData, path, number, StrSub(line, 0, kDictLineLimit));
+      // The rest of the line would come as lines of its own.
       break;
     }
     if (StrTrim(line, kTrimBoth).empty()) continue;
@@ -154,7 +167,7 @@ Status LoadLines(LoadContext* context, StrRef path, uint8_t base) {
     status = DictLine(context, line, &base, &last);
     StrAreaRelease(mark);
     if (!status.ok()) {
-      if (!context->reported) status = DataReport(status, line);
+      if (!context->reported) status = LineFailure(status, path, number, line);
       context->reported = true;
       break;
     }
