@@ -104,9 +104,14 @@ Status WriteLine(uint16_t level, StrRef text) {
                   StrFormat(kMaxStrLen, StrLit("%s%s"), {StrRepeat(StrLit("\t"), level), text}));
 }
 
+// Records calling records (CALLER$) or inserting them (LOAD$) deeper than this call themselves,
+// directly or round about.
+constexpr uint16_t kMaxRecordNesting = 32;
+constexpr StrRef kRecordDetail = StrLit("%s, record %i");
+
 class RecordConverter {
  public:
-  explicit RecordConverter(StrRef file) : file_(file) {}
+  explicit RecordConverter(StrRef file, uint16_t depth = 0) : file_(file), depth_(depth) {}
 
   Status Convert(uint16_t record, uint16_t level, StrRef caption, StrRef base);
 
@@ -115,10 +120,19 @@ class RecordConverter {
                  StrRef load);
 
   StrRef file_;
+  uint16_t depth_;
 };
 
 Status RecordConverter::Convert(uint16_t record, uint16_t level, StrRef caption, StrRef base) {
   StrAreaScope scope;
+  if (depth_ >= kMaxRecordNesting) {
+    return ReportStatus(kBadInputData, StrFormat(kMaxStrLen, kRecordDetail, {file_, record}));
+  }
+  ++depth_;
+  struct Leave {
+    uint16_t* depth;
+    ~Leave() { --*depth; }
+  } leave{&depth_};
   Status status = ReadDefinition(file_, record, kDefPpn, ':');
   if (status != kOk) {
     if (status == kFileNotFound) (void)ReportStatus(kFileNotFound, file_, true);
@@ -177,8 +191,8 @@ Status RecordConverter::Options(uint16_t level, StrRef base_command, int32_t num
       StrRef other = StrTrim(ListField(inserted, sep, 1), kTrimBoth);
       if (StrFindChar(other, 0, '.', true) == kNothing) other = DefFileName(other, kDefPpn);
       const int32_t record = StrToInt(ListField(inserted, sep, 2));
-      status =
-          RecordConverter(other).Convert(static_cast<uint16_t>(record), level, caption, command);
+      status = RecordConverter(other, depth_)
+                   .Convert(static_cast<uint16_t>(record), level, caption, command);
     } else {
       status = WriteLine(level, StrFormat(kMaxStrLen, StrLit("%s,%s"), {caption, command}));
     }

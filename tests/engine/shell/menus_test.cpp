@@ -215,6 +215,27 @@ TEST_F(MenusTest, RecordFilesAreConvertedIntoIndentedLines) {
   EXPECT_EQ(SlotCount(kGroupDefinitionStack), 0);
 }
 
+TEST_F(MenusTest, RecordsThatCallThemselvesAreRefusedNamingTheRecord) {
+  const struct {
+    const char* name;
+    const char* file;
+  } cases[] = {
+      {"a record calling itself", "01 CALLER$=2\r\n02 MENU$=T:CALLER$=2\r\n"},
+      {"two records calling each other",
+       "01 CALLER$=2\r\n02 MENU$=A:CALLER$=3\r\n03 MENU$=B:CALLER$=2\r\n"},
+      {"a record inserting itself", "01 CALLER$=2\r\n02 MENU$='T,X'\r\n02 LOAD$='\"LOOP,2\"'\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir_.Write("LOOP.PPN", c.file);
+    EXPECT_EQ(ConvertRecordMenu(StrLit("LOOP.PPN")), kBadInputData);
+    EXPECT_NE(ToString(DetailText()).find("LOOP.PPN, record "), std::string::npos)
+        << ToString(DetailText());
+    EXPECT_EQ(SlotCount(kGroupDefinitionStack), 0);
+    EXPECT_FALSE(SysWordTest(kSysCompat, 16));
+  }
+}
+
 TEST_F(MenusTest, SubmodulesTakeTheirCaptionsAndCommandsFromTheParent) {
   dir_.Write("SUB.PPN",
              "01 CALLER$=2\r\n"
