@@ -5,6 +5,7 @@
 
 #include "engine/core/string_area.h"
 #include "engine/core/string_slots.h"
+#include "engine/core/text_ops.h"
 
 namespace engine {
 
@@ -34,6 +35,9 @@ StrRef ErrorResult(int condition, uint16_t site, uint16_t code, StrRef s) {
 
 namespace {
 constexpr uint16_t kDetailKeep = 1024;
+constexpr StrRef kLineOfFile = StrLit("%s, line %i");
+constexpr StrRef kLineOfFileWithText = StrLit("%s, line %i: %s");
+constexpr size_t kLineDetailMax = 4096;
 }  // namespace
 
 StrRef DetailText() { return SlotGet(kGroupDiagnostics, kDiagDetailText); }
@@ -62,6 +66,11 @@ Status ReportStatus(Status code, StrRef text, bool append) {
                 static_cast<uint16_t>(latched & 0xFFFF));
   }
   return code;
+}
+
+StrRef LineOfFile(StrRef file, int64_t number, StrRef text) {
+  return StrFormat(kLineDetailMax, text.empty() ? kLineOfFile : kLineOfFileWithText,
+                   {file, number, text});
 }
 
 }  // namespace engine

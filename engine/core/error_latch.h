@@ -67,4 +67,8 @@ void DetailClear();
 // Never fails visibly: when the text cannot be stored the code is still returned.
 Status ReportStatus(Status code, StrRef text, bool append = false);
 
+// The detail text that names a line of a file: "<file>, line <number>", with ": " and `text`
+// after it when one is given. Pushes one temporary.
+StrRef LineOfFile(StrRef file, int64_t number, StrRef text = StrRef{"", 0});
+
 }  // namespace engine

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/core/error_latch.h"
 #include "engine/core/file_system.h"
 #include "engine/core/list_string.h"
 #include "engine/core/streams.h"
@@ -26,10 +27,6 @@ constexpr uint16_t kGroupWidth = 7;
 constexpr uint16_t kGroupStartWidth = 4;
 constexpr StrRef kFieldTypeLetters = StrLit("123456789ABCDFLNPTV");
 constexpr StrRef kDigitsAndBlanks = StrLit("0123456789 ");
-
-// "<file>, line <n>: <text>".
-constexpr StrRef kLineDetail = StrLit("%s, line %i: %s");
-constexpr size_t kLineDetailMax = 4096;
 
 enum class LineKind : uint8_t { kNone, kFileOrField, kKey, kOption, kIgnored };
 
@@ -132,7 +129,7 @@ Status DictLine(LoadContext* context, StrRef line, uint8_t* base, LineKind* kind
 // A line that cannot be read as its kind, reported with its file and number.
 Status LineFailure(Status status, StrRef path, int64_t number, StrRef line) {
   StrAreaScope scope;
-  return DataReport(status, StrFormat(kLineDetailMax, kLineDetail, {path, number, line}));
+  return DataReport(status, LineOfFile(path, number, line));
 }
 
 // Reads the lines of the dictionary text at `path`; key and option lines count their files from

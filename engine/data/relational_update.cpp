@@ -61,24 +61,35 @@ Status ReadTexts(uint8_t file, StrRef path, uint16_t base, uint16_t* count) {
   uint16_t handle = kNoHandle;
   Status status = StreamOpen(path, kStreamReadOnly, &handle);
   if (!status.ok()) return DataReport(status, path);
+  int64_t number = 0;
   for (;;) {
     StrAreaScope scope;
+    const size_t room = StrAreaScratch().len;
     const StrRef line = StreamReadLine(handle, kPosCurrent, kReadLine);
     if (line.IsStatus()) {
       if (StrCheck(line) != kNothing) status = DataReport(StrCheck(line), path);
       break;
     }
-    if (line.len < kLineHead || !TwoDigits(line, 0) || !TwoDigits(line, 2)) continue;
-    if (StrToInt64(StrSub(line, 0, 2)) != file) continue;
-    const auto entry = static_cast<uint16_t>(StrToInt64(StrSub(line, 2, 2)));
-    const StrRef text = StrTrim(StrSub(line, kLineHead, -1), kTrimLeft);
-    const uint16_t item = base + entry;
-    const StrRef before =
-        item < SlotCount(kGroupRelUpdates) ? SlotGet(kGroupRelUpdates, item) : StrLit("");
-    const StrRef joined = StrJoin(text, ';', before);
-    status = joined.IsStatus() ? StrCheck(joined) : SlotSet(kGroupRelUpdates, item, joined);
-    if (!status.ok()) break;
-    *count = std::max<uint16_t>(*count, entry + 1u);
+    ++number;
+    Status failed = kOk;
+    if (line.len >= room) {
+      failed = kStringTooLong;  // cut: its rest must not be read as lines of its own
+    } else {
+      if (line.len < kLineHead || !TwoDigits(line, 0) || !TwoDigits(line, 2)) continue;
+      if (StrToInt64(StrSub(line, 0, 2)) != file) continue;
+      const auto entry = static_cast<uint16_t>(StrToInt64(StrSub(line, 2, 2)));
+      const StrRef text = StrTrim(StrSub(line, kLineHead, -1), kTrimLeft);
+      const uint16_t item = base + entry;
+      const StrRef before =
+          item < SlotCount(kGroupRelUpdates) ? SlotGet(kGroupRelUpdates, item) : StrLit("");
+      const StrRef joined = StrJoin(text, ';', before);
+      failed = joined.IsStatus() ? StrCheck(joined) : SlotSet(kGroupRelUpdates, item, joined);
+      if (failed.ok()) *count = std::max<uint16_t>(*count, entry + 1u);
+    }
+    if (!failed.ok()) {
+      status = DataReport(failed, LineOfFile(path, number));
+      break;
+    }
   }
   StreamClose(handle);
   return status;

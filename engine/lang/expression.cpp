@@ -273,6 +273,9 @@ ValueKind KindOfName(StrRef name) {
 }
 
 Status EvalItems(StrRef text, ValueKind* kind, uint32_t* item_start);
+
+constexpr uint16_t kMaxNesting = 256;
+uint16_t g_nesting = 0;  // EvalItem calls running, across every evaluation in progress
 Status EvalItem(Cursor* c, uint32_t from);
 Status EvalOperand(Cursor* c);
 Status Climb(Cursor* left, uint8_t min_priority);
@@ -672,6 +675,13 @@ Status Climb(Cursor* left, uint8_t min_priority) {
 // One item: an operand and everything combined with it, up to the end of the item. Its value is
 // left as the one temporary above the entry mark.
 Status EvalItem(Cursor* c, uint32_t from) {
+  // Parentheses and function arguments nest by recursion through here; bounded so that a text
+  // nested thousands deep ends with a status instead of exhausting the process stack.
+  if (g_nesting >= kMaxNesting) return kOutOfMemory;
+  ++g_nesting;
+  struct Leave {
+    ~Leave() { --g_nesting; }
+  } leave;
   Status status = ReadOperand(c, from, kOpNone);
   if (!IsEvalFailure(status)) status = Climb(c, 0);
   if (!IsEvalFailure(status)) status = Materialize(c);

@@ -267,8 +267,6 @@ StrRef ResolveStartMenu(StrRef menu) {
 
 namespace {
 
-constexpr StrRef kLineOfFile = StrLit("%s, line %i");
-
 // The task lines of the INPUT file, while they succeed; _INHND holds the file's handle.
 Status RunInputScript() {
   StrAreaScope scope;
@@ -291,7 +289,7 @@ Status RunInputScript() {
     ++number;
     // A line that fills all the room is cut; none of it runs.
     if (line.len >= room) {
-      status = ReportStatus(kStringTooLong, StrFormat(384, kLineOfFile, {input, number}));
+      status = ReportStatus(kStringTooLong, LineOfFile(input, number));
       break;
     }
     const StrRef task = StrTrim(line, kTrimBoth);

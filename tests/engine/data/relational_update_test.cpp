@@ -112,6 +112,18 @@ TEST_F(RelupTest, TextsAreLoadedPerFileAndJoinedLastLineFirst) {
   EXPECT_EQ(Text(3, "1,2,3"), "a3;b3;c3");
 }
 
+TEST_F(RelupTest, ALineTooLongIsRefusedNamingItsFileAndLine) {
+  // Its cut-off rest begins like a line of file 1 and must not be read as one.
+  std::string line = "0201" + std::string(70000, 'x');
+  line.replace(65000, 6, "0101zz");
+  WriteLines("TSRELUP.DAT", {"0100T=1", line, "0102after"});
+  EXPECT_EQ(RelupLoad(1, StrLit("")), kStringTooLong);
+  EXPECT_FALSE(RelupLoaded(1));
+  const std::string detail = Show(DetailText());
+  EXPECT_NE(detail.find("TSRELUP.DAT, line 2"), std::string::npos) << detail;
+  EXPECT_EQ(SlotCount(kGroupRelUpdates), 0);
+}
+
 TEST_F(RelupTest, UnloadingForgetsEveryFileWhoseTextsItRemoved) {
   ASSERT_EQ(RelupLoad(2, StrLit("")), kOk);  // items 0..3
   ASSERT_EQ(RelupLoad(1, StrLit("")), kOk);  // items 4..5

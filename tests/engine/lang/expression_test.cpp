@@ -265,6 +265,24 @@ TEST_F(ExpressionTest, TableOfExpressions) {
   }
 }
 
+TEST_F(ExpressionTest, NestingThousandsDeepEndsWithAStatus) {
+  const auto nested = [](const std::string& open, int depth) {
+    std::string text;
+    for (int i = 0; i < depth; ++i) text += open;
+    return text + "1" + std::string(depth, ')');
+  };
+  EXPECT_EQ(Eval(nested("(", 200)), "1");
+  EXPECT_EQ(Eval(nested("-(", 200)), "1");
+  for (const char* open : {"(", "-("}) {
+    SCOPED_TRACE(open);
+    const uint16_t mark = StrAreaMark();
+    EXPECT_EQ(EvalStatus(StrView(nested(open, 5000))), kOutOfMemory);
+    EXPECT_EQ(StrAreaMark(), mark);
+    // The limit counts only what is running: the next evaluation nests as deep as before.
+    EXPECT_EQ(Eval(nested("(", 200)), "1");
+  }
+}
+
 TEST_F(ExpressionTest, PrecisionOutsideItsRangeIsRefusedAndKeepsTheOldValue) {
   EXPECT_EQ(EvalStatus(StrLit("_PRECIS=12")), kDataOutBound);
   EXPECT_EQ(SysWord(kSysPrecis), 2);

@@ -207,6 +207,17 @@ TEST_F(FunctionCallTest, FailuresStopTheCallAndEmptyTheArgumentStack) {
   EXPECT_EQ(StrAreaMark(), mark);
 }
 
+TEST_F(FunctionCallTest, CallsNestedTooDeepEndWithAStatusAndEmptyTheArgumentStack) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "SUM#(1;";
+  text += "1" + std::string(300, ')');
+  const uint16_t mark = StrAreaMark();
+  EXPECT_EQ(EvalStatus(StrView(text)), kOutOfMemory);
+  EXPECT_EQ(SlotCount(kGroupArguments), 0);
+  EXPECT_EQ(StrAreaMark(), mark);
+  EXPECT_EQ(Eval("SUM#(1;SUM#(2;3))"), "6");
+}
+
 TEST_F(FunctionCallTest, UserCancelStopsTheStatementsWithoutLatching) {
   LatchClear();
   EXPECT_EQ(EvalStatus(StrLit("A=1;B=CANCEL#(1);C=3")), kOk);  // below 128: not a failure here
