@@ -132,6 +132,10 @@ Status RunExpressionFile(StrRef command) {
   const StrRef path = FileFindOnPath(command);
   if (path.IsStatus()) return ReportStatus(kFileNotFound, command);
   const StrRef text = FileReadJoined(path, kExpressionSeparator);
+  // A file that is there but cannot be read whole (too long, no room left) says so.
+  if (text.IsStatus() && StrCheck(text) != kFileNotFound) {
+    return ReportStatus(StrCheck(text), path);
+  }
   if (text.IsStatus() || StrTrim(text, kTrimBoth).empty()) {
     return ReportStatus(kFileNotFound, path);
   }

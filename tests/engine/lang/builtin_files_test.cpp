@@ -177,6 +177,9 @@ TEST_F(BuiltinFilesTest, ProceduresAndExpressionFiles) {
   EXPECT_EQ(Eval("EXEC$('bad.exp')"), "<status 128>");
   dir_.Write("empty.exp", "");
   EXPECT_EQ(Eval("EXEC$('empty.exp')"), "<status 164>");
+  // A file that is there but too long to be read whole is no missing file.
+  dir_.Write("long.exp", std::string(70000, ' ') + "A=1\r\n");
+  EXPECT_EQ(Eval("EXEC$('long.exp')"), "<status 146>");
   LatchClear();
   EXPECT_EQ(Eval("EXEC$('missing.exp')"), "<status 164>");
   EXPECT_NE(Show(DetailText()).find("missing.exp"), std::string::npos) << Show(DetailText());
