@@ -272,10 +272,12 @@ ValueKind KindOfName(StrRef name) {
   return name.view().find('$') != std::string_view::npos ? ValueKind::kString : ValueKind::kNumber;
 }
 
-Status EvalItems(StrRef text, ValueKind* kind, uint32_t* item_start);
-
+// How deep items may nest (parentheses, function arguments), and how deep they do now, across
+// every evaluation in progress.
 constexpr uint16_t kMaxNesting = 256;
-uint16_t g_nesting = 0;  // EvalItem calls running, across every evaluation in progress
+uint16_t g_nesting = 0;
+
+Status EvalItems(StrRef text, ValueKind* kind, uint32_t* item_start);
 Status EvalItem(Cursor* c, uint32_t from);
 Status EvalOperand(Cursor* c);
 Status Climb(Cursor* left, uint8_t min_priority);
