@@ -129,6 +129,13 @@ Status FileReorganize(uint8_t file, const ReorgProgress& progress) {
 
   const bool has_copy = fs.Exists(paths.copy);
   const bool has_data = fs.Exists(paths.data);
+  if (has_data) {
+    // A data file that cannot be read (a folder in its place, no permission) is left as it is,
+    // with its index, and named.
+    std::unique_ptr<File> probe;
+    status = fs.Open(paths.data, kOpenRead, &probe);
+    if (!status.ok()) return DataReport(status, paths.data);
+  }
   if (has_copy && has_data) {
     if (!DataWithinCopy(paths, RecordLength(file))) {
       return DataReport(kFileExist, paths.copy +

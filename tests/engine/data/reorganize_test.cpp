@@ -130,6 +130,18 @@ TEST_F(ReorganizeTest, AFailureBeforeOrDuringTheRebuildKeepsTheData) {
     EXPECT_EQ(Data(), records);
     EXPECT_EQ(folder().Read("items.DIR"), "old index");
   }
+  {
+    // A data file that cannot be read is named and left with its index; no copy is made.
+    FaultFileSystem faults(PlatformFileSystem());
+    SetFileSystem(&faults);
+    faults.FailOpen(1);
+    EXPECT_EQ(FileReorganize(1, nullptr), kPermissionDenied);
+    SetFileSystem(nullptr);
+    EXPECT_NE(testing::Show(DetailText()).find("items.FD"), std::string::npos);
+    EXPECT_EQ(Data(), records);
+    EXPECT_EQ(folder().Read("items.DIR"), "old index");
+    EXPECT_FALSE(folder().Has("items.TMP"));
+  }
   // Cancelled half-way: the data file is put back.
   int calls = 0;
   EXPECT_EQ(FileReorganize(
