@@ -41,31 +41,32 @@ struct ListedField {
 };
 
 // Whether a value passes the bound(s).
-bool WithinBound(StrRef value, const DistinctSpec& spec) {
-  if (spec.bound.empty()) return true;
+bool WithinBound(StrRef value, const DistinctQuery& query) {
+  if (query.bound.empty()) return true;
   int order = 0;
-  if (spec.bound_is_number) {
+  if (query.bound_is_number) {
     int64_t number = 0;
     int64_t bound = 0;
-    if (!NumberFromText(value, &number).ok() || !NumberFromText(spec.bound, &bound).ok()) {
+    if (!NumberFromText(value, &number).ok() || !NumberFromText(query.bound, &bound).ok()) {
       return false;
     }
     order = number < bound ? -1 : (number > bound ? 1 : 0);
   } else {
-    (void)StrCompare(StrTrim(value, kTrimBoth), StrTrim(spec.bound, kTrimBoth), &order);
+    (void)StrCompare(StrTrim(value, kTrimBoth), StrTrim(query.bound, kTrimBoth), &order);
   }
-  return order >= 0 && (!spec.bound_is_upper || order <= 0);
+  return order >= 0 && (!query.bound_is_upper || order <= 0);
 }
 
 // The records of the current list: each listed field's value added to the sorted list.
-Status AddGroup(uint8_t file, const ListedField* fields, uint16_t count, const DistinctSpec& spec) {
+Status AddGroup(uint8_t file, const ListedField* fields, uint16_t count,
+                const DistinctQuery& query) {
   for (uint32_t i = 0; i < RecListCount(file); ++i) {
     if (RecListRead(file, kHalfBoth, i) != kOk) continue;
     for (uint16_t n = 0; n < count; ++n) {
       StrAreaScope scope;
       const StrRef value = FieldGet(fields[n].file, fields[n].field);
       if (value.IsStatus()) return StrCheck(value);
-      if (!WithinBound(value, spec)) continue;
+      if (!WithinBound(value, query)) continue;
       const Status status = SortedListAdd(g_distinct.list, value);
       if (!status.ok() && status != kDuplicateRefused) return status;
     }
@@ -80,26 +81,26 @@ Status DistinctFunction(FunctionCall& call) {
   if (!status.ok()) return status;
   switch (ListFind(kStGetListWords, ',', StrUpper(command))) {
     case kNew: {
-      DistinctSpec spec;
+      DistinctQuery query;
       int16_t key = 1;
       int16_t compare = 0;
       int16_t flags = 0;
       int16_t upper = 0;
       if (status.ok()) status = call.ArgInteger(2, 1, &key);
-      if (status.ok()) status = call.ArgText(3, StrLit(""), &spec.from);
-      if (status.ok()) status = call.ArgText(4, StrLit(""), &spec.to);
+      if (status.ok()) status = call.ArgText(3, StrLit(""), &query.from);
+      if (status.ok()) status = call.ArgText(4, StrLit(""), &query.to);
       if (status.ok()) status = call.ArgInteger(5, 0, &compare);
       if (status.ok()) status = call.ArgInteger(6, 0, &flags);
-      if (status.ok()) status = call.ArgString(7, StrLit(""), &spec.fields);
-      if (status.ok()) status = call.ArgText(8, StrLit(""), &spec.bound);
+      if (status.ok()) status = call.ArgString(7, StrLit(""), &query.fields);
+      if (status.ok()) status = call.ArgText(8, StrLit(""), &query.bound);
       if (status.ok()) status = call.ArgInteger(10, 0, &upper);
       if (!status.ok()) return status;
-      spec.key = static_cast<uint16_t>(key);
-      spec.compare = static_cast<uint16_t>(std::max<int16_t>(compare, 0));
-      spec.flags = static_cast<uint8_t>(flags);
-      spec.bound_is_number = call.Given(8) && !call.IsString(8);
-      spec.bound_is_upper = upper != 0;
-      status = DistinctValuesNew(spec);
+      query.key = static_cast<uint16_t>(key);
+      query.compare = static_cast<uint16_t>(std::max<int16_t>(compare, 0));
+      query.flags = static_cast<uint8_t>(flags);
+      query.bound_is_number = call.Given(8) && !call.IsString(8);
+      query.bound_is_upper = upper != 0;
+      status = DistinctValuesNew(query);
       break;
     }
     case kGet:
@@ -123,26 +124,26 @@ struct ClosingProgress {
 
 }  // namespace
 
-Status DistinctValuesNew(const DistinctSpec& spec) {
+Status DistinctValuesNew(const DistinctQuery& query) {
   uint8_t file = 0;
   Status status = ResolveOpenFile(&file);
   if (!status.ok()) return status;
   if (!FileIsOpen(file)) return DataReport(kFileNotInit, FileBaseName(file));
-  status = CheckFileKey(file, spec.key);
+  status = CheckFileKey(file, query.key);
   if (!status.ok()) return DataReport(status, FileBaseName(file));
   KeyFields key_fields;
-  status = KeyFieldList(file, spec.key, &key_fields);
+  status = KeyFieldList(file, query.key, &key_fields);
   if (!status.ok() || key_fields.count == 0) return DataReport(kInternalError, FileBaseName(file));
   const uint16_t group_length = FieldDefOf(file, key_fields.field[0]).length;
 
   StrAreaScope scope;
-  StrRef texts[] = {spec.from, spec.to, spec.fields, spec.bound};
+  StrRef texts[] = {query.from, query.to, query.fields, query.bound};
   for (StrRef& text : texts) {
     status = StrAreaPushCopy(text);
     if (!status.ok()) return status;
     text = StrAreaTop();
   }
-  DistinctSpec kept = spec;
+  DistinctQuery kept = query;
   kept.from = texts[0];
   kept.to = texts[1];
   kept.fields = texts[2];

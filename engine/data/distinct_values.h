@@ -15,7 +15,7 @@ inline constexpr StrRef kStGetListWords = StrLit("NEW,GET,KILL");
 inline constexpr uint16_t kStGetListMaxFields = 32;
 
 // The arguments of NEW.
-struct DistinctSpec {
+struct DistinctQuery {
   uint16_t key = 1;
   StrRef from{"", 0};
   StrRef to{"", 0};
@@ -32,7 +32,7 @@ struct DistinctSpec {
 // values of the listed fields of its records are added to the program-wide sorted list (created
 // with the widest field's width on the first NEW); a progress window shows each group's value.
 // 147 for more than 32 fields or a bad reference.
-[[nodiscard]] Status DistinctValuesNew(const DistinctSpec& spec);
+[[nodiscard]] Status DistinctValuesNew(const DistinctQuery& query);
 // The program-wide list: its number of items and item i (a view), and its release (KILL).
 uint32_t DistinctValueCount();
 StrRef DistinctValue(uint32_t i);

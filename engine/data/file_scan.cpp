@@ -89,25 +89,25 @@ Status KeepTexts(std::initializer_list<StrRef*> texts) {
 }
 
 // One source record accumulated into the target.
-Status AccumulateRecord(const AccumulateSpec& spec) {
+Status AccumulateRecord(const AccumulateParams& params) {
   bool truth = false;
-  Status status = Holds(spec.pre, &truth);
+  Status status = Holds(params.pre, &truth);
   if (!status.ok() || !truth) return status;
-  BufferClear(spec.target, 1);
-  if (StrTrim(spec.assign, kTrimBoth).empty()) return kOk;
-  status = Holds(spec.assign, &truth);
+  BufferClear(params.target, 1);
+  if (StrTrim(params.assign, kTrimBoth).empty()) return kOk;
+  status = Holds(params.assign, &truth);
   if (!status.ok() || !truth) return status;
   StrAreaScope scope;
-  const StrRef value = KeyValue(spec.target, 1, BufferHalf(spec.target, kHalfCurrent));
+  const StrRef value = KeyValue(params.target, 1, BufferHalf(params.target, kHalfCurrent));
   if (value.IsStatus()) return StrCheck(value);
-  status = KeyFind(spec.target, 1, value, 0);
+  status = KeyFind(params.target, 1, value, 0);
   if (IsEvalFailure(status)) return status;
   if (status != kFound) {
-    status = RecordInsert(spec.target);
+    status = RecordInsert(params.target);
     return status == kRepeatedKey ? Status(kOk) : status;
   }
-  status = Holds(spec.assign, &truth);
-  return status.ok() ? RecordUpdate(spec.target) : status;
+  status = Holds(params.assign, &truth);
+  return status.ok() ? RecordUpdate(params.target) : status;
 }
 
 struct ScanOptions {
@@ -212,44 +212,48 @@ Status VirtualClose(uint8_t file) {
   return status;
 }
 
-Status AccumulatePass(const AccumulateSpec& given) {
-  AccumulateSpec spec = given;
-  Status status = ResolveOpenFile(&spec.source);
-  if (status.ok()) status = ResolveOpenFile(&spec.target);
+Status AccumulatePass(const AccumulateParams& given) {
+  AccumulateParams params = given;
+  Status status = ResolveOpenFile(&params.source);
+  if (status.ok()) status = ResolveOpenFile(&params.target);
   if (!status.ok()) return status;
-  for (uint8_t f : {spec.source, spec.target}) {
+  for (uint8_t f : {params.source, params.target}) {
     if (!FileIsOpen(f)) return DataReport(kFileNotInit, FileBaseName(f));
   }
   StrAreaScope scope;
-  status = KeepTexts({&spec.from, &spec.to, &spec.condition, &spec.assign, &spec.pre, &spec.check});
+  status = KeepTexts(
+      {&params.from, &params.to, &params.condition, &params.assign, &params.pre, &params.check});
   if (!status.ok()) return status;
   BitsGuard in_pass(kSysUpStat, kUpStatInPass);
   (void)SysWordSetBits(kSysUpStat, kUpStatInPass, true);
   SysWordSet(kSysSgn, 1);
-  PassWindow window(spec.counted);
-  if (spec.counted) {
+  PassWindow window(params.counted);
+  if (params.counted) {
     uint32_t total = 0;
-    status = RecordCount(spec.source, spec.key, spec.from, spec.to, spec.condition, &total);
+    status =
+        RecordCount(params.source, params.key, params.from, params.to, params.condition, &total);
     if (status.ok()) status = window.Open(total);
   }
   if (status.ok()) {
-    status = ScanStart(spec.source, spec.key, spec.from, spec.to, spec.condition, ScanProgress());
+    status = ScanStart(params.source, params.key, params.from, params.to, params.condition,
+                       ScanProgress());
   }
   while (status == kFound) {
-    status = AccumulateRecord(spec);
+    status = AccumulateRecord(params);
     if (!status.ok()) break;
-    if (!StrTrim(spec.check, kTrimBoth).empty()) {
+    if (!StrTrim(params.check, kTrimBoth).empty()) {
       bool truth = false;
-      status = Holds(spec.check, &truth);
+      status = Holds(params.check, &truth);
       if (status.ok() && !truth) status = window.Check();
       if (!status.ok()) break;
     }
-    status = ScanNextMatching(spec.source, spec.key, spec.condition, spec.to, ScanProgress());
+    status =
+        ScanNextMatching(params.source, params.key, params.condition, params.to, ScanProgress());
     if (status == kFound) status = window.Step();
   }
   SysWordSet(kSysSgn, 0);
   if (IsEvalFailure(status)) return status;
-  const Status top = KeyStep(spec.target, kStepFirst);
+  const Status top = KeyStep(params.target, kStepFirst);
   if (IsEvalFailure(top)) return top;
   return top == kFound ? Status(kOk) : Status(kOutOfData);
 }
@@ -276,18 +280,18 @@ Status FileScan(StrRef options, StrRef second, StrRef third, StrRef fourth, StrR
     case kAcum:
       status = opened;
       if (status.ok()) {
-        AccumulateSpec spec;
-        spec.source = scan.source;
-        spec.target = target;
-        spec.key = scan.key;
-        spec.from = scan.from;
-        spec.to = scan.to;
-        spec.condition = second;
-        spec.assign = third;
-        spec.pre = fourth;
-        spec.check = fifth;
-        spec.counted = scan.mode & kFileScanModeCount;
-        status = AccumulatePass(spec);
+        AccumulateParams params;
+        params.source = scan.source;
+        params.target = target;
+        params.key = scan.key;
+        params.from = scan.from;
+        params.to = scan.to;
+        params.condition = second;
+        params.assign = third;
+        params.pre = fourth;
+        params.check = fifth;
+        params.counted = scan.mode & kFileScanModeCount;
+        status = AccumulatePass(params);
       }
       // A virtual target stays in the pass state for the steps that read it, until CLOSE.
       if (scan.virtual_option >= kVirtualOpen && opened.ok()) {

@@ -35,7 +35,7 @@ bool IsVirtual(uint8_t file);
 // source record to the one found) and updates it. When `check` is given and false, a cancel of
 // the progress window ends the pass with 122. The pass runs with _UPSTAT bit 4 and _SGN 1; the
 // target is left on its first record (127 when it has none).
-struct AccumulateSpec {
+struct AccumulateParams {
   uint8_t source = 0;
   uint8_t target = 0;
   uint16_t key = 0xFFFF;  // kCurrentKey
@@ -47,7 +47,7 @@ struct AccumulateSpec {
   StrRef check{"", 0};
   bool counted = false;  // count the records first and show a progress window
 };
-[[nodiscard]] Status AccumulatePass(const AccumulateSpec& spec);
+[[nodiscard]] Status AccumulatePass(const AccumulateParams& params);
 
 // FILESCAN(options, second .. fifth expression): the pass the option text names (see above);
 // `second` is the condition, `third` the assignment, `fourth` the clearing condition and

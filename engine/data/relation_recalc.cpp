@@ -59,11 +59,11 @@ StrRef ScanCondition() {
 
 Status DefineFromStruct(uint8_t* target) {
   StrAreaScope scope;
-  const StrRef spec = CurrentDataTasks().TaskParam(kParamStruct);
-  if (spec.IsStatus()) return StrCheck(spec);
+  const StrRef params = CurrentDataTasks().TaskParam(kParamStruct);
+  if (params.IsStatus()) return StrCheck(params);
   StrRef parts[3];
   for (uint16_t n = 1; n <= 3; ++n) {
-    parts[n - 1u] = EvalText(StrTrim(ListField(spec, ',', n), kTrimBoth));
+    parts[n - 1u] = EvalText(StrTrim(ListField(params, ',', n), kTrimBoth));
     if (parts[n - 1u].IsStatus()) return StrCheck(parts[n - 1u]);
   }
   const Status status = DefineStructure(parts[0], parts[1], parts[2]);
@@ -128,16 +128,16 @@ Status RecalcStep(uint8_t target, StrRef parameters) {
     DataTasks& tasks = CurrentDataTasks();
     const StrRef limits = tasks.TaskParam(kParamLimits);
     const StrRef index = tasks.TaskParam(kParamIndex);
-    AccumulateSpec spec;
-    spec.source = source;
-    spec.target = target;
-    spec.key = static_cast<uint16_t>(StrToInt(index));
-    spec.from = Item(limits, 1);
-    spec.to = Item(limits, 2);
-    spec.condition = ScanCondition();
-    spec.assign = text;
-    spec.counted = true;
-    status = AccumulatePass(spec);
+    AccumulateParams params;
+    params.source = source;
+    params.target = target;
+    params.key = static_cast<uint16_t>(StrToInt(index));
+    params.from = Item(limits, 1);
+    params.to = Item(limits, 2);
+    params.condition = ScanCondition();
+    params.assign = text;
+    params.counted = true;
+    status = AccumulatePass(params);
     if (status == kOutOfData) status = kOk;
   }
   if (loaded) RelupUnload(source, level);

@@ -33,13 +33,13 @@ void ShowMenuHint(WinHandle window) {
   WindowHost& host = CurrentWindowHost();
   const Rect client = host.GetClientRect(window);
   const int32_t cell = CurrentCellSize().height;
-  ControlSpec spec;
-  spec.kind = ControlKind::kStatic;
-  spec.style = kCtlVisible | kCtlCentered;
-  spec.parent = window;
-  spec.rect = Rect{0, std::max(0, client.height / cell - 1) * cell, client.width, cell};
-  spec.text = kMenuHint;
-  (void)host.CreateControl(spec, nullptr);
+  ControlDesc desc;
+  desc.kind = ControlKind::kStatic;
+  desc.style = kCtlVisible | kCtlCentered;
+  desc.parent = window;
+  desc.rect = Rect{0, std::max(0, client.height / cell - 1) * cell, client.width, cell};
+  desc.text = kMenuHint;
+  (void)host.CreateControl(desc, nullptr);
 }
 
 StrRef CountsText(uint16_t code, uint16_t screens, uint16_t windows) {

@@ -34,9 +34,9 @@ bool IsRightAligned(char type) {
 
 WindowHost& Host() { return CurrentWindowHost(); }
 
-WinHandle MakeControl(const ControlSpec& spec, uint16_t font, Status* status) {
+WinHandle MakeControl(const ControlDesc& desc, uint16_t font, Status* status) {
   Status created = kOk;
-  const WinHandle control = Host().CreateControl(spec, &created);
+  const WinHandle control = Host().CreateControl(desc, &created);
   if (control == kNoWindow) {
     if (status) *status = created != kOk ? created : Status(kWindowsControlError);
     return kNoWindow;
@@ -62,15 +62,15 @@ Status WinLabel(int32_t row, int32_t column, StrRef text) {
   const WinHandle old = Host().FindControl(window, id);
   if (old != kNoWindow) Host().DestroyWindow(old);
   const StrRef shown = WinText(text);
-  ControlSpec spec;
-  spec.kind = ControlKind::kStatic;
-  spec.style = kCtlVisible;
-  spec.parent = window;
-  spec.id = id;
-  spec.rect = Rect{ColumnX(column), RowY(row), CellsWidth(shown.len), CurrentCellSize().height};
-  spec.text = shown;
+  ControlDesc desc;
+  desc.kind = ControlKind::kStatic;
+  desc.style = kCtlVisible;
+  desc.parent = window;
+  desc.id = id;
+  desc.rect = Rect{ColumnX(column), RowY(row), CellsWidth(shown.len), CurrentCellSize().height};
+  desc.text = shown;
   Status status = kOk;
-  (void)MakeControl(spec, kFontUser, &status);
+  (void)MakeControl(desc, kFontUser, &status);
   return status;
 }
 
@@ -80,7 +80,7 @@ int32_t FieldControlWidth(uint16_t width) {
   return std::max(kMinFieldPixels, width * cell - (q - 1) * (cell / 2));
 }
 
-WinHandle WinFieldControl(const FieldControlSpec& field, char* type, Status* status) {
+WinHandle WinFieldControl(const FieldControlDesc& field, char* type, Status* status) {
   if (status) *status = kOk;
   char handled_as = field.type == 'P' ? 'A' : field.type;
   if (type) *type = handled_as;
@@ -91,27 +91,27 @@ WinHandle WinFieldControl(const FieldControlSpec& field, char* type, Status* sta
     return kNoWindow;
   }
   const CellSize cell = CurrentCellSize();
-  ControlSpec spec;
-  spec.parent = window;
-  spec.id = static_cast<uint16_t>(kIdFieldBase + field.field);
+  ControlDesc desc;
+  desc.parent = window;
+  desc.id = static_cast<uint16_t>(kIdFieldBase + field.field);
   const int32_t y = RowY(field.row);
   const int32_t height = field.grid ? cell.height * 7 / 8 : cell.height;
   if (field.type == 'L' && SysWordTest(kSysAuxStat, kAuxCheckBoxes)) {
-    spec.kind = ControlKind::kCheckBox;
-    spec.style = kCtlVisible | kCtlTabStop;
-    spec.rect = Rect{ColumnX(field.column), y, CellsWidth(kCheckBoxCells), height};
+    desc.kind = ControlKind::kCheckBox;
+    desc.style = kCtlVisible | kCtlTabStop;
+    desc.rect = Rect{ColumnX(field.column), y, CellsWidth(kCheckBoxCells), height};
   } else {
-    spec.kind = ControlKind::kEdit;
-    spec.style = kCtlVisible | kCtlTabStop | kCtlAutoHScroll;
-    if (!field.grid) spec.style |= kCtlSunken;
-    if (!field.editable || field.display_only) spec.style |= kCtlReadOnly;
-    if (field.type == 'P') spec.style |= kCtlPassword;
-    if (IsRightAligned(handled_as)) spec.style |= kCtlRightAlign;
+    desc.kind = ControlKind::kEdit;
+    desc.style = kCtlVisible | kCtlTabStop | kCtlAutoHScroll;
+    if (!field.grid) desc.style |= kCtlSunken;
+    if (!field.editable || field.display_only) desc.style |= kCtlReadOnly;
+    if (field.type == 'P') desc.style |= kCtlPassword;
+    if (IsRightAligned(handled_as)) desc.style |= kCtlRightAlign;
     int32_t x = ColumnX(field.column);
     if (!field.grid) x = std::max(1, x - cell.width / 4);
-    spec.rect = Rect{x, y, FieldControlWidth(field.width), height};
+    desc.rect = Rect{x, y, FieldControlWidth(field.width), height};
   }
-  const WinHandle control = MakeControl(spec, kFontUser, status);
+  const WinHandle control = MakeControl(desc, kFontUser, status);
   if (control == kNoWindow) return kNoWindow;
   Host().SetTextLimit(control, field.length);
   WinHookControl(control, field.checked_caption);
@@ -132,17 +132,17 @@ Status WinFitForm(WinHandle window) {
   host.MoveWindow(window, Rect{work.x + std::max(0, (work.width - width) / 2),
                                work.y + std::max(0, (work.height - height) / 2), width, height});
   if (host.FindControl(window, kIdOk) != kNoWindow) return kOk;
-  ControlSpec spec;
-  spec.kind = ControlKind::kButton;
-  spec.style = kCtlVisible | kCtlTabStop;
-  spec.parent = window;
-  spec.id = kIdOk;
-  spec.rect =
+  ControlDesc desc;
+  desc.kind = ControlKind::kButton;
+  desc.style = kCtlVisible | kCtlTabStop;
+  desc.parent = window;
+  desc.id = kIdOk;
+  desc.rect =
       Rect{client_width - kOkButtonFromRight * cell.width,
            client_height - cell.height - cell.height / 2, kOkButtonCells * cell.width, cell.height};
-  spec.text = kOkCaption;
+  desc.text = kOkCaption;
   Status status = kOk;
-  (void)MakeControl(spec, kFontSystem, &status);
+  (void)MakeControl(desc, kFontSystem, &status);
   return status;
 }
 
@@ -156,15 +156,15 @@ Status WinToolbar(WinHandle window, const uint16_t* commands, uint16_t count, St
   for (uint16_t i = 0; i < count; ++i) {
     const StrRef caption = WinText(StrUnquote(StrTrim(ListField(captions, ',', i + 1), kTrimBoth)));
     const int32_t width = CellsWidth(static_cast<int32_t>(caption.len) + 2);
-    ControlSpec spec;
-    spec.kind = ControlKind::kButton;
-    spec.style = kCtlVisible;
-    spec.parent = window;
-    spec.id = static_cast<uint16_t>(kIdToolbarBase + commands[i]);
-    spec.rect = Rect{x, y, width, cell.height};
-    spec.text = caption;
+    ControlDesc desc;
+    desc.kind = ControlKind::kButton;
+    desc.style = kCtlVisible;
+    desc.parent = window;
+    desc.id = static_cast<uint16_t>(kIdToolbarBase + commands[i]);
+    desc.rect = Rect{x, y, width, cell.height};
+    desc.text = caption;
     Status status = kOk;
-    if (MakeControl(spec, kFontUser, &status) == kNoWindow) return status;
+    if (MakeControl(desc, kFontUser, &status) == kNoWindow) return status;
     if (vertical) {
       y += cell.height;
     } else {
@@ -184,15 +184,15 @@ Status WinShowLogo(WinHandle window) {
     if (!file.IsStatus()) bitmap = host.LoadBitmapFile(file);
   }
   const Rect client = host.GetClientRect(window);
-  ControlSpec spec;
-  spec.kind = ControlKind::kPicture;
-  spec.style = kCtlVisible | kCtlSunken | kCtlCentered;
-  spec.parent = window;
-  spec.rect = Rect{kLogoBorder, kLogoBorder, std::max(0, client.width - 2 * kLogoBorder),
+  ControlDesc desc;
+  desc.kind = ControlKind::kPicture;
+  desc.style = kCtlVisible | kCtlSunken | kCtlCentered;
+  desc.parent = window;
+  desc.rect = Rect{kLogoBorder, kLogoBorder, std::max(0, client.width - 2 * kLogoBorder),
                    std::max(0, client.height - 2 * kLogoBorder)};
-  spec.text = SlotGet(kGroupEnvironment, kEnvAppDescription);
+  desc.text = SlotGet(kGroupEnvironment, kEnvAppDescription);
   Status status = kOk;
-  const WinHandle picture = host.CreateControl(spec, &status);
+  const WinHandle picture = host.CreateControl(desc, &status);
   if (picture == kNoWindow) return status != kOk ? status : Status(kWindowsControlError);
   if (bitmap != kNoBitmap) host.SetBitmap(picture, bitmap);
   return kOk;

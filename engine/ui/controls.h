@@ -19,7 +19,7 @@ namespace engine {
 [[nodiscard]] Status WinLabel(int32_t row, int32_t column, StrRef text);
 
 // A field's input control.
-struct FieldControlSpec {
+struct FieldControlDesc {
   uint16_t field = 1;  // from 1; the identifier is 1999 + field
   int32_t row = 1;     // cells
   int32_t column = 1;
@@ -39,7 +39,7 @@ struct FieldControlSpec {
 // width of w cells (q = w / 10 rounded, a remainder above 5 rounding up; at least 15 pixels).
 // *type (when given) receives the type the field is handled as from then on ("A" for "P").
 // kNoWindow for a hidden field (status 0) or on failure (the host's status).
-WinHandle WinFieldControl(const FieldControlSpec& spec, char* type = nullptr,
+WinHandle WinFieldControl(const FieldControlDesc& desc, char* type = nullptr,
                           Status* status = nullptr);
 // The pixel width of an edit box for a field `width` cells wide.
 int32_t FieldControlWidth(uint16_t width);

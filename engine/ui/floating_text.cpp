@@ -45,14 +45,14 @@ Status FloatingTextShow(StrRef lines) {
   if (g_floating == kNoWindow || !host.IsWindow(g_floating)) {
     const StrRef class_name = WinEnsureClass(kKindPopup);
     if (class_name.IsStatus()) return StrCheck(class_name);
-    WindowSpec spec;
-    spec.class_name = class_name;
-    spec.title = StrLit("");
-    spec.frame = FrameStyle::kBorderless;
-    spec.rect = place;
-    spec.topmost = true;
+    WindowDesc desc;
+    desc.class_name = class_name;
+    desc.title = StrLit("");
+    desc.frame = FrameStyle::kBorderless;
+    desc.rect = place;
+    desc.topmost = true;
     Status status = kOk;
-    g_floating = host.CreateTopWindow(spec, &status);
+    g_floating = host.CreateTopWindow(desc, &status);
     if (g_floating == kNoWindow) return status != kOk ? status : Status(kWindowsControlError);
   } else {
     host.MoveWindow(g_floating, place);

@@ -8,10 +8,10 @@ namespace engine {
 
 namespace {
 
-// The native font of the top user font, with the spec and the host it was made for.
+// The native font of the top user font, with the description and the host it was made for.
 struct NativeCache {
   FontHandle font = kNoFont;
-  FontSpec spec;
+  FontDesc desc;
   char face[kFontFaceLimit] = {};
   WindowHost* host = nullptr;
 };
@@ -23,40 +23,40 @@ TextMetrics StockMetrics() {
   return host.GetTextMetrics(host.GetStockFont(StockFont::kSystem));
 }
 
-FontSpec SpecOver(const UserFont& font, const TextMetrics& below) {
+FontDesc DescOver(const UserFont& font, const TextMetrics& below) {
   const int32_t height = font.height == -1 ? below.height + 3 : font.height;
   const int32_t width = font.width == -1 ? below.average_width + 1 : font.width;
-  FontSpec spec;
-  spec.height = height - 3;
-  spec.width = width - std::max(width / 16, 1);
-  spec.weight = font.weight;
-  spec.face = StrFromC(font.face.data());
-  return spec;
+  FontDesc desc;
+  desc.height = height - 3;
+  desc.width = width - std::max(width / 16, 1);
+  desc.weight = font.weight;
+  desc.face = StrFromC(font.face.data());
+  return desc;
 }
 
-// The spec of user font n, each -1 resolved with the fonts below it.
-FontSpec SpecAt(uint16_t n) {
+// The description of user font n, each -1 resolved with the fonts below it.
+FontDesc DescAt(uint16_t n) {
   TextMetrics below = StockMetrics();
-  FontSpec spec;
+  FontDesc desc;
   for (uint16_t i = 0; i <= n; ++i) {
-    spec = SpecOver(*FontAt(i), below);
-    below = TextMetrics{spec.height, spec.width};
+    desc = DescOver(*FontAt(i), below);
+    below = TextMetrics{desc.height, desc.width};
   }
-  return spec;
+  return desc;
 }
 
-bool SameSpec(const NativeCache& cache, const FontSpec& spec) {
-  return cache.spec.height == spec.height && cache.spec.width == spec.width &&
-         cache.spec.weight == spec.weight && std::string_view(cache.face) == spec.face.view();
+bool SameDesc(const NativeCache& cache, const FontDesc& desc) {
+  return cache.desc.height == desc.height && cache.desc.width == desc.width &&
+         cache.desc.weight == desc.weight && std::string_view(cache.face) == desc.face.view();
 }
 
 }  // namespace
 
-FontSpec NativeFontSpec(const UserFont& font) {
+FontDesc NativeFontDesc(const UserFont& font) {
   for (uint16_t n = 0; n < FontCount(); ++n) {
-    if (FontAt(n) == &font) return SpecAt(n);
+    if (FontAt(n) == &font) return DescAt(n);
   }
-  return SpecOver(font, StockMetrics());
+  return DescOver(font, StockMetrics());
 }
 
 FontHandle FontHandleFor(uint16_t font_number) {
@@ -65,13 +65,13 @@ FontHandle FontHandleFor(uint16_t font_number) {
   if (font_number != kFontUser) return kNoFont;
   const uint16_t count = FontCount();
   if (count == 0) return host.GetStockFont(StockFont::kOemFixed);
-  const FontSpec spec = SpecAt(static_cast<uint16_t>(count - 1));
-  if (g_cache.font == kNoFont || g_cache.host != &host || !SameSpec(g_cache, spec)) {
+  const FontDesc desc = DescAt(static_cast<uint16_t>(count - 1));
+  if (g_cache.font == kNoFont || g_cache.host != &host || !SameDesc(g_cache, desc)) {
     g_cache = NativeCache{};
-    g_cache.font = host.CreateFont(spec);
-    g_cache.spec = spec;
-    std::memcpy(g_cache.face, spec.face.ptr, std::min<size_t>(spec.face.len, kFontFaceLimit - 1));
-    g_cache.spec.face = StrRef{};
+    g_cache.font = host.CreateFont(desc);
+    g_cache.desc = desc;
+    std::memcpy(g_cache.face, desc.face.ptr, std::min<size_t>(desc.face.len, kFontFaceLimit - 1));
+    g_cache.desc.face = StrRef{};
     g_cache.host = &host;
   }
   return g_cache.font;

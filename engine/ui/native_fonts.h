@@ -17,7 +17,7 @@ inline constexpr uint16_t kFontUser = 2;
 // The font a user font's native font is made from: height - 3, width - max(width / 16, 1), its
 // weight and face. A height or width of -1 takes the cell height or width that the fonts below
 // it give.
-FontSpec NativeFontSpec(const UserFont& font);
+FontDesc NativeFontDesc(const UserFont& font);
 // The host's font for font number 0 or 2; kNoFont for any other number.
 FontHandle FontHandleFor(uint16_t font_number);
 // Applies font 0 or 2 to a control; any other number sets nothing and answers 163.

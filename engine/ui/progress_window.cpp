@@ -102,7 +102,7 @@ Status ProgressOpen(int32_t width, uint32_t total, bool text_mode) {
   g_progress.last_poll = host.TickCount();
   Status result = kOk;
   if (!text_mode) {
-    ControlSpec bar;
+    ControlDesc bar;
     bar.kind = ControlKind::kProgress;
     bar.parent = window;
     bar.rect = Rect{kBarPlace.x, kBarPlace.y, width, kBarPlace.height};
@@ -110,7 +110,7 @@ Status ProgressOpen(int32_t width, uint32_t total, bool text_mode) {
     if (g_progress.bar == kNoWindow) result = kCommonCtlError;
   }
   SetTotal(total);
-  ControlSpec button;
+  ControlDesc button;
   button.kind = ControlKind::kButton;
   button.style = kCtlVisible | kCtlTabStop;
   button.parent = window;

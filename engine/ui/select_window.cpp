@@ -123,13 +123,13 @@ bool SelectWindowProc(WinHandle window, const HostEvent& event) {
 WinHandle AddList(WinHandle window, StrRef entries, uint16_t count, int32_t columns, int32_t rows) {
   WindowHost& host = CurrentWindowHost();
   const CellSize cell = CurrentCellSize();
-  ControlSpec spec;
-  spec.kind = ControlKind::kListBox;
-  spec.style = kCtlVisible | kCtlTabStop;
-  spec.parent = window;
-  spec.id = kSelectListId;
-  spec.rect = Rect{ColumnX(1), RowY(1), CellsWidth(columns), rows * (cell.height - 3)};
-  const WinHandle list = host.CreateControl(spec, nullptr);
+  ControlDesc desc;
+  desc.kind = ControlKind::kListBox;
+  desc.style = kCtlVisible | kCtlTabStop;
+  desc.parent = window;
+  desc.id = kSelectListId;
+  desc.rect = Rect{ColumnX(1), RowY(1), CellsWidth(columns), rows * (cell.height - 3)};
+  const WinHandle list = host.CreateControl(desc, nullptr);
   if (list == kNoWindow) return kNoWindow;
   (void)FontApply(list, kFontUser);
   for (uint16_t i = 1; i <= count; ++i) {
@@ -147,15 +147,15 @@ bool AddButtons(Selection& s, StrRef entries, int32_t button_columns, int32_t ro
   const CellSize cell = CurrentCellSize();
   for (uint16_t i = 0; i < s.count; ++i) {
     StrAreaScope scope;
-    ControlSpec spec;
-    spec.kind = ControlKind::kButton;
-    spec.style = kCtlVisible | kCtlTabStop;
-    spec.parent = s.window;
-    spec.id = static_cast<uint16_t>(kIdMenuFirst + i);
-    spec.rect = Rect{ColumnX(1 + (i / rows) * button_columns), RowY(1 + i % rows),
+    ControlDesc desc;
+    desc.kind = ControlKind::kButton;
+    desc.style = kCtlVisible | kCtlTabStop;
+    desc.parent = s.window;
+    desc.id = static_cast<uint16_t>(kIdMenuFirst + i);
+    desc.rect = Rect{ColumnX(1 + (i / rows) * button_columns), RowY(1 + i % rows),
                      CellsWidth(button_columns), cell.height};
-    spec.text = StrUnquote(StrTrim(ListField(entries, ',', i + 1), kTrimBoth));
-    const WinHandle button = host.CreateControl(spec, nullptr);
+    desc.text = StrUnquote(StrTrim(ListField(entries, ',', i + 1), kTrimBoth));
+    const WinHandle button = host.CreateControl(desc, nullptr);
     if (button == kNoWindow) return false;
     (void)FontApply(button, kFontSystem);
     s.buttons.push_back(button);
@@ -263,11 +263,11 @@ uint16_t WinPopupMenu(StrRef entries, const Point* at) {
   if (owner == kNoWindow) {
     const StrRef class_name = WinEnsureClass(kKindPopup);
     if (!class_name.IsStatus()) {
-      WindowSpec spec;
-      spec.class_name = class_name;
-      spec.title = StrLit("");
-      spec.frame = FrameStyle::kModalPopup;
-      temporary = host.CreateTopWindow(spec, nullptr);
+      WindowDesc desc;
+      desc.class_name = class_name;
+      desc.title = StrLit("");
+      desc.frame = FrameStyle::kModalPopup;
+      temporary = host.CreateTopWindow(desc, nullptr);
       owner = temporary;
     }
   }

@@ -89,7 +89,7 @@ enum class FrameStyle : uint8_t {
   kBorderless,  // popup without frame (floating text)
 };
 
-struct WindowSpec {
+struct WindowDesc {
   StrRef class_name;
   StrRef title;
   FrameStyle frame = FrameStyle::kCaptioned;
@@ -120,7 +120,7 @@ inline constexpr uint32_t kCtlSunken = 32;  // sunken edge
 inline constexpr uint32_t kCtlAutoHScroll = 64;
 inline constexpr uint32_t kCtlCentered = 128;
 
-struct ControlSpec {
+struct ControlDesc {
   ControlKind kind = ControlKind::kStatic;
   uint32_t style = kCtlVisible;
   WinHandle parent = kNoWindow;
@@ -136,7 +136,7 @@ inline constexpr uint8_t kShowMaximized = 4;
 
 // ---- Fonts -----------------------------------------------------------------------------
 
-struct FontSpec {
+struct FontDesc {
   int32_t height = 0;  // character height in pixels
   int32_t width = 0;   // average character width in pixels
   int32_t weight = 400;
@@ -254,8 +254,8 @@ class WindowHost {
   virtual bool IsClassRegistered(StrRef name) = 0;
   // A hidden top-level window of a registered class; kNoWindow when it cannot be made (the
   // reason in *status when given).
-  virtual WinHandle CreateTopWindow(const WindowSpec& spec, Status* status) = 0;
-  virtual WinHandle CreateControl(const ControlSpec& spec, Status* status) = 0;
+  virtual WinHandle CreateTopWindow(const WindowDesc& desc, Status* status) = 0;
+  virtual WinHandle CreateControl(const ControlDesc& desc, Status* status) = 0;
   // Destroys the window with its controls; a handle that is gone is ignored.
   virtual void DestroyWindow(WinHandle window) = 0;
   virtual bool IsWindow(WinHandle window) = 0;
@@ -348,7 +348,7 @@ class WindowHost {
   virtual void ScrollChildren(WinHandle window, int32_t dx, int32_t dy) = 0;
 
   // -- Fonts and bitmaps
-  virtual FontHandle CreateFont(const FontSpec& spec) = 0;
+  virtual FontHandle CreateFont(const FontDesc& desc) = 0;
   virtual FontHandle GetStockFont(StockFont font) = 0;
   virtual TextMetrics GetTextMetrics(FontHandle font) = 0;
   // A bitmap of the program's resources, or one read from a file; kNoBitmap when none.

@@ -438,14 +438,14 @@ WinHandle WinOpen(uint16_t kind, uint16_t placement, StrRef title, WinHandle par
 
   const WinHandle below = StackTop();
   if (KindIsModal(kind) && below != kNoWindow) host.EnableWindow(below, false);
-  WindowSpec spec;
-  spec.class_name = class_name;
-  spec.title = WinText(title.IsStatus() ? StrLit("") : title);
-  spec.frame = frame_style;
-  spec.owner = parent != kNoWindow ? parent : below;
-  spec.rect = Rect{at.x, at.y, width, height};
+  WindowDesc desc;
+  desc.class_name = class_name;
+  desc.title = WinText(title.IsStatus() ? StrLit("") : title);
+  desc.frame = frame_style;
+  desc.owner = parent != kNoWindow ? parent : below;
+  desc.rect = Rect{at.x, at.y, width, height};
   Status created = kOk;
-  const WinHandle window = host.CreateTopWindow(spec, &created);
+  const WinHandle window = host.CreateTopWindow(desc, &created);
   if (window == kNoWindow) {
     if (KindIsModal(kind) && below != kNoWindow) host.EnableWindow(below, true);
     return fail(created != kOk ? created : Status(kWindowsControlError));

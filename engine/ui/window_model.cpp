@@ -158,24 +158,24 @@ bool WindowModel::IsClassRegistered(StrRef name) {
   return false;
 }
 
-WinHandle WindowModel::CreateTopWindow(const WindowSpec& spec, Status* status) {
-  if (!IsClassRegistered(spec.class_name)) {
+WinHandle WindowModel::CreateTopWindow(const WindowDesc& desc, Status* status) {
+  if (!IsClassRegistered(desc.class_name)) {
     if (status) *status = kWindowsControlError;
     return kNoWindow;
   }
-  if (spec.owner != kNoWindow && !IsWindow(spec.owner)) {
+  if (desc.owner != kNoWindow && !IsWindow(desc.owner)) {
     if (status) *status = kWindowsControlError;
     return kNoWindow;
   }
   ModelWindow w;
   w.handle = NewHandle();
   w.top_level = true;
-  w.class_name = ToString(spec.class_name);
-  w.text = ToString(spec.title.IsStatus() ? StrLit("") : spec.title);
-  w.frame = spec.frame;
-  w.parent = spec.owner;
-  w.rect = spec.rect;
-  w.topmost = spec.topmost;
+  w.class_name = ToString(desc.class_name);
+  w.text = ToString(desc.title.IsStatus() ? StrLit("") : desc.title);
+  w.frame = desc.frame;
+  w.parent = desc.owner;
+  w.rect = desc.rect;
+  w.topmost = desc.topmost;
   const WinHandle handle = w.handle;
   windows_.emplace(handle, std::move(w));
   z_order_.push_back(handle);
@@ -183,22 +183,22 @@ WinHandle WindowModel::CreateTopWindow(const WindowSpec& spec, Status* status) {
   return handle;
 }
 
-WinHandle WindowModel::CreateControl(const ControlSpec& spec, Status* status) {
-  const ModelWindow* parent = Get(spec.parent);
+WinHandle WindowModel::CreateControl(const ControlDesc& desc, Status* status) {
+  const ModelWindow* parent = Get(desc.parent);
   if (!parent || !parent->top_level) {
     if (status) *status = kWindowsControlError;
     return kNoWindow;
   }
   ModelWindow w;
   w.handle = NewHandle();
-  w.kind = spec.kind;
-  w.style = spec.style;
-  w.parent = spec.parent;
-  w.id = spec.id;
-  w.rect = spec.rect;
-  w.text = ToString(spec.text.IsStatus() ? StrLit("") : spec.text);
+  w.kind = desc.kind;
+  w.style = desc.style;
+  w.parent = desc.parent;
+  w.id = desc.id;
+  w.rect = desc.rect;
+  w.text = ToString(desc.text.IsStatus() ? StrLit("") : desc.text);
   w.caret = static_cast<uint16_t>(w.text.size());
-  w.visible = (spec.style & kCtlVisible) != 0;
+  w.visible = (desc.style & kCtlVisible) != 0;
   const WinHandle handle = w.handle;
   windows_.emplace(handle, std::move(w));
   if (status) *status = kOk;
@@ -616,9 +616,9 @@ void WindowModel::ScrollChildren(WinHandle window, int32_t dx, int32_t dy) {
 
 // ---- Fonts and bitmaps -----------------------------------------------------------------
 
-FontHandle WindowModel::CreateFont(const FontSpec& spec) {
-  Font font{spec, ToString(spec.face.IsStatus() ? StrLit("") : spec.face)};
-  font.spec.face = StrRef{};
+FontHandle WindowModel::CreateFont(const FontDesc& desc) {
+  Font font{desc, ToString(desc.face.IsStatus() ? StrLit("") : desc.face)};
+  font.desc.face = StrRef{};
   fonts_.push_back(std::move(font));
   return static_cast<FontHandle>(fonts_.size()) + 2;
 }
@@ -627,8 +627,8 @@ FontHandle WindowModel::GetStockFont(StockFont font) { return font == StockFont:
 
 TextMetrics WindowModel::GetTextMetrics(FontHandle font) {
   if (font >= 3 && font - 3 < fonts_.size()) {
-    const FontSpec& spec = fonts_[font - 3].spec;
-    return TextMetrics{spec.height, spec.width};
+    const FontDesc& desc = fonts_[font - 3].desc;
+    return TextMetrics{desc.height, desc.width};
   }
   return kStockMetrics;
 }

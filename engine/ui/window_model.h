@@ -141,8 +141,8 @@ class WindowModel : public WindowHost {
 
   [[nodiscard]] Status RegisterWindowClass(StrRef name) override;
   bool IsClassRegistered(StrRef name) override;
-  WinHandle CreateTopWindow(const WindowSpec& spec, Status* status) override;
-  WinHandle CreateControl(const ControlSpec& spec, Status* status) override;
+  WinHandle CreateTopWindow(const WindowDesc& desc, Status* status) override;
+  WinHandle CreateControl(const ControlDesc& desc, Status* status) override;
   void DestroyWindow(WinHandle window) override;
   bool IsWindow(WinHandle window) override;
   void ShowWindow(WinHandle window, uint8_t show) override;
@@ -203,7 +203,7 @@ class WindowModel : public WindowHost {
   ScrollBarState GetScrollBar(WinHandle window, uint16_t bar) override;
   void ScrollChildren(WinHandle window, int32_t dx, int32_t dy) override;
 
-  FontHandle CreateFont(const FontSpec& spec) override;
+  FontHandle CreateFont(const FontDesc& desc) override;
   FontHandle GetStockFont(StockFont font) override;
   TextMetrics GetTextMetrics(FontHandle font) override;
   BitmapHandle LoadBitmapResource(uint16_t id) override;
@@ -308,7 +308,7 @@ class WindowModel : public WindowHost {
     uint32_t due = 0;
   };
   struct Font {
-    FontSpec spec;
+    FontDesc desc;
     std::string face;
   };
 

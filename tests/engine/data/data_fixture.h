@@ -55,23 +55,23 @@ class DataFixture : public CoreFixture {
 
   // Defines a file with its fields (name, length, type) and single-segment keys (start,
   // length), in that order.
-  struct FieldSpec {
+  struct FieldLayout {
     const char* name;
     uint16_t length;
     char type;
   };
-  struct KeySpec {
+  struct KeyLayout {
     uint16_t start;
     uint16_t length;
   };
-  static void DefineTable(const char* name, std::initializer_list<FieldSpec> fields,
-                          std::initializer_list<KeySpec> keys) {
+  static void DefineTable(const char* name, std::initializer_list<FieldLayout> fields,
+                          std::initializer_list<KeyLayout> keys) {
     const uint8_t file = static_cast<uint8_t>(FileCount() + 1);
     ASSERT_EQ(DefineFile(1, StrFromC(name), StrLit("")), kOk);
-    for (const FieldSpec& f : fields) {
+    for (const FieldLayout& f : fields) {
       ASSERT_EQ(DefineField(StrFromC(f.name), f.length, f.type), kOk);
     }
-    for (const KeySpec& k : keys) {
+    for (const KeyLayout& k : keys) {
       KeySegments key;
       key.count = 1;
       key.segment[0] = KeySegment{k.start, k.length};

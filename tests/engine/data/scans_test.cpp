@@ -361,10 +361,10 @@ class RecordingProgress final : public PassProgress {
 TEST_F(ScanTest, StGetListGathersTheDistinctValuesGroupByGroup) {
   RecordingProgress progress;
   SetPassProgress(&progress);
-  DistinctSpec spec;
-  spec.fields = StrLit("QTY{1},NUM{1}");
-  spec.flags = 1;
-  EXPECT_EQ(DistinctValuesNew(spec), kOk);
+  DistinctQuery query;
+  query.fields = StrLit("QTY{1},NUM{1}");
+  query.flags = 1;
+  EXPECT_EQ(DistinctValuesNew(query), kOk);
   std::vector<std::string> values;
   for (uint32_t i = 0; i < DistinctValueCount(); ++i) values.push_back(Show(DistinctValue(i)));
   EXPECT_EQ(values,
@@ -374,16 +374,16 @@ TEST_F(ScanTest, StGetListGathersTheDistinctValuesGroupByGroup) {
   EXPECT_EQ(RecListSlotsInUse(), 0);
   DistinctValuesKill();
 
-  spec.fields = StrLit("QTY{1}");
-  spec.from = StrLit("A");
-  spec.to = StrLit("B");
-  spec.bound = StrLit("3");
-  spec.bound_is_number = true;
-  EXPECT_EQ(DistinctValuesNew(spec), kOk);
+  query.fields = StrLit("QTY{1}");
+  query.from = StrLit("A");
+  query.to = StrLit("B");
+  query.bound = StrLit("3");
+  query.bound_is_number = true;
+  EXPECT_EQ(DistinctValuesNew(query), kOk);
   EXPECT_EQ(DistinctValueCount(), 3u);  // 5, 7 and 3; not 1 or 2, nor 9 of group C
-  spec.bound_is_upper = true;
+  query.bound_is_upper = true;
   DistinctValuesKill();
-  EXPECT_EQ(DistinctValuesNew(spec), kOk);
+  EXPECT_EQ(DistinctValuesNew(query), kOk);
   EXPECT_EQ(DistinctValueCount(), 1u);
   DistinctValuesKill();
 

@@ -83,7 +83,7 @@ TEST_F(GeometryTest, ScreenSizeOnlyEnlargesAndSetsTheRestFromTheThirdField) {
 TEST_F(GeometryTest, TheTopUserFontGivesTheCellAndItsNativeFont) {
   // The programs' font, 24 x 12: native 21 x 11, cell 12 x 24.
   ASSERT_EQ(AddFont(24, 12, 0, StrLit("Lucida Console")), kOk);
-  FontSpec native = NativeFontSpec(*CurrentFont());
+  FontDesc native = NativeFontDesc(*CurrentFont());
   EXPECT_EQ(native.height, 21);
   EXPECT_EQ(native.width, 11);
   EXPECT_EQ(native.weight, 400);
@@ -92,7 +92,7 @@ TEST_F(GeometryTest, TheTopUserFontGivesTheCellAndItsNativeFont) {
   EXPECT_EQ(CurrentCellSize().height, 24);
   // A larger font: 32 wide gives a native width of 30, a cell of 31.
   ASSERT_EQ(AddFont(30, 32, 1, StrLit("Courier")), kOk);
-  native = NativeFontSpec(*CurrentFont());
+  native = NativeFontDesc(*CurrentFont());
   EXPECT_EQ(native.width, 30);
   EXPECT_EQ(native.weight, 700);
   EXPECT_EQ(CurrentCellSize().width, 31);
@@ -100,7 +100,7 @@ TEST_F(GeometryTest, TheTopUserFontGivesTheCellAndItsNativeFont) {
   EXPECT_EQ(host_.cell_width(), 31);  // the host is told the grid
   // -1 takes the cell of the fonts below.
   ASSERT_EQ(AddFont(-1, -1, 0, StrLit("")), kOk);
-  native = NativeFontSpec(*CurrentFont());
+  native = NativeFontDesc(*CurrentFont());
   EXPECT_EQ(native.height, 27);
   EXPECT_EQ(native.width, 31 - 1);
 }

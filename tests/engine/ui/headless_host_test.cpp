@@ -23,23 +23,23 @@ class HeadlessModelTest : public engine::testing::CoreFixture {
 
   WinHandle Window(FrameStyle frame = FrameStyle::kModalPopup, Rect rect = {120, 48, 480, 240},
                    StrRef title = StrLit("Dialog")) {
-    WindowSpec spec;
-    spec.class_name = StrLit("Test");
-    spec.title = title;
-    spec.frame = frame;
-    spec.rect = rect;
-    return host_.CreateTopWindow(spec, nullptr);
+    WindowDesc desc;
+    desc.class_name = StrLit("Test");
+    desc.title = title;
+    desc.frame = frame;
+    desc.rect = rect;
+    return host_.CreateTopWindow(desc, nullptr);
   }
   WinHandle Control(WinHandle window, ControlKind kind, uint16_t id, Rect rect,
                     StrRef text = StrLit(""), uint32_t style = kCtlVisible | kCtlTabStop) {
-    ControlSpec spec;
-    spec.kind = kind;
-    spec.style = style;
-    spec.parent = window;
-    spec.id = id;
-    spec.rect = rect;
-    spec.text = text;
-    return host_.CreateControl(spec, nullptr);
+    ControlDesc desc;
+    desc.kind = kind;
+    desc.style = style;
+    desc.parent = window;
+    desc.id = id;
+    desc.rect = rect;
+    desc.text = text;
+    return host_.CreateControl(desc, nullptr);
   }
   // Every event up to the first that needs input, each given its default treatment.
   std::vector<HostEvent> Drain() {
@@ -64,12 +64,12 @@ class HeadlessModelTest : public engine::testing::CoreFixture {
 
 TEST_F(HeadlessModelTest, WindowsNeedARegisteredClassAndControlsAWindow) {
   Status status = kOk;
-  WindowSpec spec;
-  spec.class_name = StrLit("Unknown");
-  EXPECT_EQ(host_.CreateTopWindow(spec, &status), kNoWindow);
+  WindowDesc desc;
+  desc.class_name = StrLit("Unknown");
+  EXPECT_EQ(host_.CreateTopWindow(desc, &status), kNoWindow);
   EXPECT_EQ(status, kWindowsControlError);
   EXPECT_TRUE(host_.IsClassRegistered(StrLit("TEST")));
-  ControlSpec control;
+  ControlDesc control;
   control.parent = 12345;
   EXPECT_EQ(host_.CreateControl(control, &status), kNoWindow);
   EXPECT_EQ(status, kWindowsControlError);

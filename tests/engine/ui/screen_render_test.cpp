@@ -31,23 +31,23 @@ class ScreenRenderTest : public engine::testing::CoreFixture {
   }
 
   WinHandle Window(FrameStyle frame, Rect rect, StrRef title = StrLit("Dialog")) {
-    WindowSpec spec;
-    spec.class_name = StrLit("Test");
-    spec.title = title;
-    spec.frame = frame;
-    spec.rect = rect;
-    return host_.CreateTopWindow(spec, nullptr);
+    WindowDesc desc;
+    desc.class_name = StrLit("Test");
+    desc.title = title;
+    desc.frame = frame;
+    desc.rect = rect;
+    return host_.CreateTopWindow(desc, nullptr);
   }
   WinHandle Control(WinHandle window, ControlKind kind, uint16_t id, Rect rect,
                     StrRef text = StrLit(""), uint32_t style = kCtlVisible | kCtlTabStop) {
-    ControlSpec spec;
-    spec.kind = kind;
-    spec.style = style;
-    spec.parent = window;
-    spec.id = id;
-    spec.rect = rect;
-    spec.text = text;
-    return host_.CreateControl(spec, nullptr);
+    ControlDesc desc;
+    desc.kind = kind;
+    desc.style = style;
+    desc.parent = window;
+    desc.id = id;
+    desc.rect = rect;
+    desc.text = text;
+    return host_.CreateControl(desc, nullptr);
   }
   std::vector<HostEvent> Drain() {
     std::vector<HostEvent> seen;

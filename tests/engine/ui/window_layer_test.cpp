@@ -43,15 +43,15 @@ class WindowLayerTest : public testing::UiFixture {
     return w;
   }
   WinHandle Field(uint16_t field, char type = 'A', uint16_t width = 10) {
-    FieldControlSpec spec;
-    spec.field = field;
-    spec.row = field;
-    spec.column = 10;
-    spec.width = width;
-    spec.length = width;
-    spec.type = type;
-    spec.checked_caption = StrLit("Y");
-    return WinFieldControl(spec);
+    FieldControlDesc desc;
+    desc.field = field;
+    desc.row = field;
+    desc.column = 10;
+    desc.width = width;
+    desc.length = width;
+    desc.type = type;
+    desc.checked_caption = StrLit("Y");
+    return WinFieldControl(desc);
   }
   void Keys(std::initializer_list<const char*> lines) {
     for (const char* line : lines) ASSERT_TRUE(host_.QueueLine(line)) << line;
@@ -297,11 +297,11 @@ TEST_F(WindowLayerTest, FieldControlsFollowTheirType) {
   Form();
   char type = 0;
   Status status = kOk;
-  FieldControlSpec hidden;
+  FieldControlDesc hidden;
   hidden.type = 'Q';
   EXPECT_EQ(WinFieldControl(hidden, &type, &status), kNoWindow);
   EXPECT_EQ(status, kOk);
-  FieldControlSpec password;
+  FieldControlDesc password;
   password.field = 2;
   password.type = 'P';
   password.width = 8;
@@ -326,18 +326,18 @@ TEST_F(WindowLayerTest, FieldControlsFollowTheirType) {
   uint16_t n = 3;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.type);
-    FieldControlSpec spec;
-    spec.field = n++;
-    spec.type = c.type;
-    spec.editable = c.editable;
-    const WinHandle h = WinFieldControl(spec, &type, &status);
+    FieldControlDesc desc;
+    desc.field = n++;
+    desc.type = c.type;
+    desc.editable = c.editable;
+    const WinHandle h = WinFieldControl(desc, &type, &status);
     ASSERT_NE(h, kNoWindow);
     EXPECT_EQ(host_.KindOf(h), ControlKind::kEdit);
     EXPECT_EQ((host_.Find(h)->style & kCtlRightAlign) != 0, c.right);
     EXPECT_EQ((host_.Find(h)->style & kCtlReadOnly) != 0, c.read_only);
     EXPECT_TRUE(host_.Find(h)->style & kCtlSunken);
   }
-  FieldControlSpec grid;
+  FieldControlDesc grid;
   grid.field = 20;
   grid.grid = true;
   grid.column = 5;
@@ -377,13 +377,13 @@ TEST_F(WindowLayerTest, LogicalFieldsAreCheckBoxesWithTheirOwnKeys) {
 
 TEST_F(WindowLayerTest, DropDownListsSendOkOnEnter) {
   const WinHandle w = Form();
-  ControlSpec spec;
-  spec.kind = ControlKind::kComboBox;
-  spec.style = kCtlVisible | kCtlTabStop;
-  spec.parent = w;
-  spec.id = kIdDropDownBase;
-  spec.rect = Rect{10, 10, 120, 24};
-  const WinHandle combo = host_.CreateControl(spec, nullptr);
+  ControlDesc desc;
+  desc.kind = ControlKind::kComboBox;
+  desc.style = kCtlVisible | kCtlTabStop;
+  desc.parent = w;
+  desc.id = kIdDropDownBase;
+  desc.rect = Rect{10, 10, 120, 24};
+  const WinHandle combo = host_.CreateControl(desc, nullptr);
   host_.ListAdd(combo, StrLit("LPT1"));
   host_.ListAdd(combo, StrLit("COM1"));
   WinHookControl(combo, StrLit(""));
