@@ -8,49 +8,14 @@
 #include <vector>
 
 #include "engine/ui/screen_render.h"
-#include "support/core_fixture.h"
+#include "model_fixture.h"
 #include "support/temp_folder.h"
 
 namespace engine {
 namespace {
 
-class HeadlessModelTest : public engine::testing::CoreFixture {
+class HeadlessModelTest : public testing::ModelFixture<HeadlessHost> {
  protected:
-  void SetUp() override {
-    CoreFixture::SetUp();
-    ASSERT_EQ(host_.RegisterWindowClass(StrLit("Test")), kOk);
-  }
-
-  WinHandle Window(FrameStyle frame = FrameStyle::kModalPopup, Rect rect = {120, 48, 480, 240},
-                   StrRef title = StrLit("Dialog")) {
-    WindowDesc desc;
-    desc.class_name = StrLit("Test");
-    desc.title = title;
-    desc.frame = frame;
-    desc.rect = rect;
-    return host_.CreateTopWindow(desc, nullptr);
-  }
-  WinHandle Control(WinHandle window, ControlKind kind, uint16_t id, Rect rect,
-                    StrRef text = StrLit(""), uint32_t style = kCtlVisible | kCtlTabStop) {
-    ControlDesc desc;
-    desc.kind = kind;
-    desc.style = style;
-    desc.parent = window;
-    desc.id = id;
-    desc.rect = rect;
-    desc.text = text;
-    return host_.CreateControl(desc, nullptr);
-  }
-  // Every event up to the first that needs input, each given its default treatment.
-  std::vector<HostEvent> Drain() {
-    std::vector<HostEvent> seen;
-    HostEvent e;
-    while (host_.GetEvent(&e, ReadMode::kPoll)) {
-      seen.push_back(e);
-      host_.DefaultEvent(e);
-    }
-    return seen;
-  }
   static std::vector<HostEvent> Commands(const std::vector<HostEvent>& events) {
     std::vector<HostEvent> commands;
     for (const HostEvent& e : events) {
@@ -58,8 +23,6 @@ class HeadlessModelTest : public engine::testing::CoreFixture {
     }
     return commands;
   }
-
-  HeadlessHost host_;
 };
 
 TEST_F(HeadlessModelTest, WindowsNeedARegisteredClassAndControlsAWindow) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "engine/ui/headless_host.h"
-#include "support/core_fixture.h"
+#include "model_fixture.h"
 
 namespace engine {
 namespace {
@@ -23,41 +23,8 @@ class BoxHost : public HeadlessHost {
   using WindowModel::BoxShow;
 };
 
-class ScreenRenderTest : public engine::testing::CoreFixture {
+class ScreenRenderTest : public testing::ModelFixture<BoxHost> {
  protected:
-  void SetUp() override {
-    CoreFixture::SetUp();
-    ASSERT_EQ(host_.RegisterWindowClass(StrLit("Test")), kOk);
-  }
-
-  WinHandle Window(FrameStyle frame, Rect rect, StrRef title = StrLit("Dialog")) {
-    WindowDesc desc;
-    desc.class_name = StrLit("Test");
-    desc.title = title;
-    desc.frame = frame;
-    desc.rect = rect;
-    return host_.CreateTopWindow(desc, nullptr);
-  }
-  WinHandle Control(WinHandle window, ControlKind kind, uint16_t id, Rect rect,
-                    StrRef text = StrLit(""), uint32_t style = kCtlVisible | kCtlTabStop) {
-    ControlDesc desc;
-    desc.kind = kind;
-    desc.style = style;
-    desc.parent = window;
-    desc.id = id;
-    desc.rect = rect;
-    desc.text = text;
-    return host_.CreateControl(desc, nullptr);
-  }
-  std::vector<HostEvent> Drain() {
-    std::vector<HostEvent> seen;
-    HostEvent e;
-    while (host_.GetEvent(&e, ReadMode::kPoll)) {
-      seen.push_back(e);
-      host_.DefaultEvent(e);
-    }
-    return seen;
-  }
   std::vector<std::string> Lines() {
     std::vector<std::string> lines;
     const std::string dump = host_.Dump();
@@ -73,8 +40,6 @@ class ScreenRenderTest : public engine::testing::CoreFixture {
     RenderScreen(host_, &grid);
     return grid;
   }
-
-  BoxHost host_;
 };
 
 TEST_F(ScreenRenderTest, AListViewIsATableWithAHeadingThatScrollsToItsSelection) {
