@@ -82,6 +82,20 @@ Status ResolvePair(uint8_t* a, uint8_t* b) {
   return status;
 }
 
+// What every relation operation does first: no outcome yet, the files resolved and open, the
+// expression copied above the caller's mark (it may be a view into the string registers, which
+// an evaluation moves), and the rule from a to b followed.
+Status BeginRelation(uint8_t* a, uint8_t* b, uint16_t c, StrRef* expression, Rule* rule) {
+  SysWordSet(kSysRelRes, kRelResNone);
+  if (expression->IsStatus()) return StrCheck(*expression);
+  Status status = ResolvePair(a, b);
+  if (!status.ok()) return status;
+  status = StrAreaPushCopy(*expression);
+  if (!status.ok()) return status;
+  *expression = StrAreaTop();
+  return FollowRule(*a, *b, c, rule);
+}
+
 // A new related record: cleared buffers, the key fields set from the value.
 Status StartRecord(uint8_t b, uint16_t key, StrRef value) {
   BufferClear(b, 1);
@@ -139,17 +153,9 @@ uint16_t RelationKey(uint8_t a, uint8_t b, uint16_t c) {
 }
 
 Status FileRel(uint8_t a, uint8_t b, uint16_t c, uint16_t mode, StrRef expression) {
-  SysWordSet(kSysRelRes, kRelResNone);
-  if (expression.IsStatus()) return StrCheck(expression);
-  Status status = ResolvePair(&a, &b);
-  if (!status.ok()) return status;
   StrAreaScope scope;
-  // The expression may be a view into the string registers, which an evaluation moves.
-  status = StrAreaPushCopy(expression);
-  if (!status.ok()) return status;
-  expression = StrAreaTop();
   Rule rule;
-  status = FollowRule(a, b, c, &rule);
+  Status status = BeginRelation(&a, &b, c, &expression, &rule);
   if (!status.ok()) return status;
   const bool deleting = ((mode >> 2) & 3) == 3;
   const bool given = !AllBlank(expression);
@@ -205,16 +211,9 @@ Status EngineRelationHook(uint16_t a16, uint16_t b16, uint16_t c, uint16_t mode,
   auto a = static_cast<uint8_t>(a16 > kMaxFiles ? 0 : a16);
   auto b = static_cast<uint8_t>(b16 > kMaxFiles ? 0 : b16);
   if (((mode >> 2) & 3) == 3) return FileRel(a, b, c, mode, expression);
-  SysWordSet(kSysRelRes, kRelResNone);
-  if (expression.IsStatus()) return StrCheck(expression);
-  Status status = ResolvePair(&a, &b);
-  if (!status.ok()) return status;
   StrAreaScope scope;
-  status = StrAreaPushCopy(expression);
-  if (!status.ok()) return status;
-  expression = StrAreaTop();
   Rule rule;
-  status = FollowRule(a, b, c, &rule);
+  Status status = BeginRelation(&a, &b, c, &expression, &rule);
   if (!status.ok()) return status;
   status = KeyFind(b, rule.key, rule.value, kFindPrefill);
   if (IsEvalFailure(status)) return status;
