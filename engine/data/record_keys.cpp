@@ -173,6 +173,17 @@ Status SlotStillHolds(OpenRecordFile* of, uint32_t r, const std::string& read_co
   return kOk;
 }
 
+// Writes `bytes` over slot r under the exclusive lock, once the slot still holds the record read
+// there (`read_copy`).
+Status WriteOver(OpenRecordFile* of, uint32_t r, const std::string& read_copy,
+                 std::span<const char> bytes) {
+  const DataLock lock(of->data.get());
+  const Status status = SlotStillHolds(of, r, read_copy);
+  if (!status.ok()) return status;
+  if (of->WriteData(uint64_t{r} * of->record_length, bytes).ok()) return kOk;
+  return DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(r));
+}
+
 // Writes a new record: into a free slot that still holds a deleted record, else at the end of
 // the data file as it is now. Under the exclusive lock, so that two processes adding records to
 // one file never take the same slot.
@@ -386,15 +397,8 @@ Status RecordUpdate(uint8_t file) {
       return SetStatus(file, DataReport(kInternalError, of->index_path));
     }
   }
-  {
-    const DataLock lock(of->data.get());
-    status = SlotStillHolds(of, r, old);
-    if (!status.ok()) return SetStatus(file, status);
-    status = of->WriteData(uint64_t{r} * of->record_length, record);
-  }
-  if (!status.ok()) {
-    return SetStatus(file, DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
-  }
+  status = WriteOver(of, r, old, record);
+  if (!status.ok()) return SetStatus(file, status);
   for (uint16_t k = 1; k <= key_count; ++k) {
     if (positions[k - 1u] == kNoRecord) continue;
     uint32_t* array = index.Array(k);
@@ -435,18 +439,11 @@ Status RecordDelete(uint8_t file, uint8_t flags) {
   }
   const StrRef half = BufferHalf(file, kHalfCurrent);
   if (half.IsStatus()) return DataReport(kFileNotInit, of->data_path);
-  const char first = half[0];
-  {
-    const DataLock lock(of->data.get());
-    status = SlotStillHolds(of, r, old);
-    if (!status.ok()) return SetStatus(file, status);
-    StrWritable(half)[0] = static_cast<char>(kDeletedMark);
-    status = of->WriteData(uint64_t{r} * of->record_length, {half.ptr, half.len});
-  }
-  if (!status.ok()) {
-    StrWritable(half)[0] = first;
-    return SetStatus(file, DataReport(kDiskWriteError, of->data_path + " #" + std::to_string(r)));
-  }
+  std::string deleted(half.ptr, half.len);
+  deleted[0] = static_cast<char>(kDeletedMark);
+  status = WriteOver(of, r, old, deleted);
+  if (!status.ok()) return SetStatus(file, status);
+  StrWritable(half)[0] = static_cast<char>(kDeletedMark);
   for (uint16_t k = 1; k <= key_count; ++k) RemoveAt(index.Array(k), index.n, positions[k - 1u]);
   --index.n;
   index.free[index.f++] = r;
